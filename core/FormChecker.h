@@ -1,0 +1,64 @@
+#pragma once
+
+#include "RegionalSettings.h"
+#include "ReportBlock.h"
+#include "WorkbookSource.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace zort {
+
+// The texts the checking core reads and writes while it checks one document.
+struct MainWindowState
+{
+    QString FormPath;
+    QString FormFileName;
+    QString FormShortDir;
+    QString FormConnectString;
+};
+
+class ReportFile;
+
+// The checking core's operations on one workbook at a time: connect, identify, write its
+// report block. The main window owns one; zort-check owns one per run.
+class FormChecker
+{
+public:
+    using Clock = std::function<QDateTime()>;
+
+    // source: the data source to read workbooks through; reportPath: the report file.
+    FormChecker(std::unique_ptr<WorkbookSource> source, QString reportPath);
+    ~FormChecker();
+
+    MainWindowState &state() { return m_state; }
+    const MainWindowState &state() const { return m_state; }
+    WorkbookSource &source() { return *m_source; }
+    QString reportPath() const { return m_reportPath; }
+
+    void setRegionalSettings(const RegionalSettings &settings) { m_settings = settings; }
+    const RegionalSettings &regionalSettings() const { return m_settings; }
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+
+    // Points the source at the workbook and opens it; never throws.
+    bool ConnectToForm(const QString &path);
+    // Exactly one of the accepted form codes.
+    static bool Form_ID_Check(const QString &code);
+    // On an open connection: the accepted code, or "0". Throws the source's errors.
+    QString identifyForm();
+    // Writes one block for state().FormPath; first starts the file afresh. Throws
+    // ReportIoError and, for a recognised code, DataSourceError. Returns what it wrote.
+    ReportBlock Verification(bool first, const QString &code);
+
+private:
+    MainWindowState m_state;
+    std::unique_ptr<WorkbookSource> m_source;
+    QString m_reportPath;
+    RegionalSettings m_settings;
+    Clock m_clock;
+};
+
+} // namespace zort
