@@ -39,10 +39,10 @@ private:
 
 // The connection to one workbook, named by an ODBC-style connection string
 // "DSN=DataVELT;DBQ=<workbook>;DefaultDir=<folder>;".
-class FormConnection
+class Connection
 {
 public:
-    virtual ~FormConnection() = default;
+    virtual ~Connection() = default;
     virtual void setConnectionString(const QString &connectionString) = 0;
     virtual QString connectionString() const = 0;
     // Opens the workbook named in the connection string; throws DataSourceError.
@@ -86,7 +86,7 @@ class WorkbookSource
 {
 public:
     virtual ~WorkbookSource() = default;
-    virtual FormConnection &FormConnection() = 0;
+    virtual Connection &FormConnection() = 0;
     virtual Query &qwData() = 0;
 };
 
