@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RegionalSettings.h"
+
 #include <QString>
 
 #include <stdexcept>
@@ -88,6 +90,8 @@ public:
     virtual ~WorkbookSource() = default;
     virtual Connection &FormConnection() = 0;
     virtual Query &qwData() = 0;
+    // Date-formatted cells made text follow these settings.
+    virtual void setRegionalSettings(const RegionalSettings &settings) = 0;
 };
 
 } // namespace zort
