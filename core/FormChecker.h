@@ -39,8 +39,10 @@ public:
     WorkbookSource &source() { return *m_source; }
     QString reportPath() const { return m_reportPath; }
 
-    void setRegionalSettings(const RegionalSettings &settings) { m_settings = settings; }
+    // Also hands them to the source, which writes date cells in the short date format.
+    void setRegionalSettings(const RegionalSettings &settings);
     const RegionalSettings &regionalSettings() const { return m_settings; }
+    // The local date and time; QDateTime::currentDateTime unless a test fixes it.
     void setClock(Clock clock) { m_clock = std::move(clock); }
 
     // Points the source at the workbook and opens it; never throws.

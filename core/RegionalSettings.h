@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTime>
 
+class QLocale;
+
 namespace zort {
 
 // The date and time conventions the report is written in, held as a value so that tests can
@@ -26,6 +28,12 @@ struct RegionalSettings
 
     // What the system's locale says now.
     static RegionalSettings fromSystem();
+    // What a locale says: its short date format, and its long time format read for the time
+    // separator, the hours' leading zero, the clock and where the morning/afternoon text goes.
+    static RegionalSettings fromLocale(const QLocale &locale);
+    // The same from the formats themselves (QTime::toString notation, quotes respected).
+    static RegionalSettings fromFormats(const QString &shortDateFormat, const QString &timeFormat,
+                                        const QString &amText, const QString &pmText);
 };
 
 } // namespace zort

@@ -29,6 +29,13 @@ struct ReportBlock
 
     // The block's lines, without line ends, three empty lines at the end included.
     QStringList lines() const;
+
+    // The single lines the block is made of, for a writer that writes them as it goes.
+    QString fileLine() const; // "Файл: " + path
+    QString dateLine() const; // "Дата: " + date + three blanks + start time
+    QString closingLine() const; // "Проверка завершена: " + finish time + "."
+    static QString noErrorsLine();
+    static QStringList notRecognisedLines(); // the asterisk block
 };
 
 } // namespace zort

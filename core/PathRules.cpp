@@ -1,0 +1,82 @@
+#include "PathRules.h"
+
+namespace zort {
+
+namespace {
+
+bool isSeparator(QChar c, PathStyle style)
+{
+    if (style == PathStyle::Windows)
+        return c == u'\\' || c == u':';
+    return c == u'/';
+}
+
+qsizetype lastSeparator(const QString &path, PathStyle style)
+{
+    for (qsizetype i = path.size() - 1; i >= 0; --i) {
+        if (isSeparator(path[i], style))
+            return i;
+    }
+    return -1;
+}
+
+QString connectionValue(const QString &value)
+{
+    if (!value.contains(u';') && !value.startsWith(u'{'))
+        return value;
+    QString quoted = value;
+    quoted.replace(QStringLiteral("}"), QStringLiteral("}}"));
+    return u'{' + quoted + u'}';
+}
+
+} // namespace
+
+PathStyle nativePathStyle()
+{
+#ifdef _WIN32
+    return PathStyle::Windows;
+#else
+    return PathStyle::Posix;
+#endif
+}
+
+QChar folderSeparator(PathStyle style)
+{
+    return style == PathStyle::Windows ? QChar(u'\\') : QChar(u'/');
+}
+
+QString filePart(const QString &path, PathStyle style)
+{
+    return path.mid(lastSeparator(path, style) + 1);
+}
+
+QString folderPart(const QString &path, PathStyle style)
+{
+    const qsizetype last = lastSeparator(path, style);
+    if (last < 0)
+        return {};
+    // A drive's ":" always stays; a folder separator stays only where it is the root itself.
+    const QChar sep = folderSeparator(style);
+    if (path[last] == sep && last > 0 && !isSeparator(path[last - 1], style))
+        return path.left(last);
+    return path.left(last + 1);
+}
+
+QString formConnectString(const QString &shortFolder, const QString &fileName, PathStyle style)
+{
+    return QStringLiteral("DSN=DataVELT;DBQ=")
+           + connectionValue(shortFolder + folderSeparator(style) + fileName)
+           + QStringLiteral(";DefaultDir=") + connectionValue(shortFolder) + u';';
+}
+
+FormLocation locateForm(const QString &path, PathStyle style,
+                        const ShortFolderFunction &shortFolder)
+{
+    FormLocation location;
+    location.fileName = filePart(path, style);
+    location.shortDir = shortFolder(folderPart(path, style));
+    location.connectString = formConnectString(location.shortDir, location.fileName, style);
+    return location;
+}
+
+} // namespace zort
