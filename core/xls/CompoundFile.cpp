@@ -328,8 +328,13 @@ void CompoundFile::readDirectory(std::uint32_t firstDirectory, std::uint32_t fir
         const std::uint32_t id = pending.back();
         pending.pop_back();
         const Raw &e = entries[id];
-        if (e.type == EntryType::Stream)
-            m_streams.push_back({toUtf8(e.name), upperCase(e.name), e.start, e.size});
+        if (e.type == EntryType::Stream) {
+            // The key comes from the UTF-8 name, so that every listed name finds its stream
+            // even when the stored name is not valid UTF-16.
+            std::string name = toUtf8(e.name);
+            std::u16string key = upperCase(fromUtf8(name));
+            m_streams.push_back({std::move(name), std::move(key), e.start, e.size});
+        }
         descend(id, e.right);
     }
 }

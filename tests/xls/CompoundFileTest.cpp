@@ -119,6 +119,18 @@ TEST(CompoundFile, NamesMatchCaseInsensitively)
     EXPECT_FALSE(cf.readStream("").has_value());
 }
 
+TEST(CompoundFile, EveryListedNameFindsItsStreamEvenWhenNotValidUtf16)
+{
+    auto file = buildCompoundFile({{"Workbook", bytesOf("biff")}});
+    const std::size_t entry = entryOffset(file, "Workbook");
+    file[entry] = std::byte(0x00); // a lone high surrogate in place of the "W"
+    file[entry + 1] = std::byte(0xD8);
+    const auto cf = CompoundFile::parse(file);
+    ASSERT_EQ(cf.streamNames().size(), 1u);
+    EXPECT_EQ(cf.streamNames()[0], "\xEF\xBF\xBDorkbook");
+    EXPECT_EQ(cf.readStream(cf.streamNames()[0]), bytesOf("biff"));
+}
+
 TEST(CompoundFile, OnlyTheRootStoragesStreamsAreListed)
 {
     const auto file = buildCompoundFile({{"Workbook", bytesOf("w")},
