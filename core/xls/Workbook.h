@@ -51,6 +51,9 @@ public:
     // PasswordProtected, Corrupt).
     static Workbook open(const std::string &path);
     static Workbook fromBytes(std::vector<std::byte> fileBytes);
+    // Reads a bare workbook stream, without the compound file around it; used by tests and
+    // fuzzers. Throws as open does, except FileNotFound and Unreadable.
+    static Workbook fromWorkbookStream(std::vector<std::byte> stream);
 
     Workbook(Workbook &&) noexcept;
     Workbook &operator=(Workbook &&) noexcept;

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "BiffRecords.h"
+#include "ContinuedReader.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zort::xls {
+
+// The shared-string table (SST and its CONTINUE records). Opening only finds where each
+// string lies; a string is decoded when a cell asks for it, so a large table costs little
+// when the requested areas use few of its strings.
+class SharedStrings
+{
+public:
+    SharedStrings() = default;
+    // `fragments` must outlive this object (they point into the workbook stream).
+    explicit SharedStrings(std::vector<Fragment> fragments);
+
+    std::size_t size() const { return m_entries.size(); }
+    // Throws Corrupt (naming `where`) for an index past the table.
+    std::string text(std::uint32_t index, const std::string &where) const;
+
+private:
+    struct Entry
+    {
+        ContinuedReader::Mark chars; // where the characters start
+        std::uint32_t count = 0;
+        bool wide = false;
+    };
+
+    std::vector<Fragment> m_fragments;
+    std::vector<Entry> m_entries;
+};
+
+} // namespace zort::xls

@@ -1,0 +1,79 @@
+// Opening a workbook from a file or its bytes: the compound-file container around the stream.
+#include "ByteReader.h"
+#include "CompoundFile.h"
+#include "FormatError.h"
+#include "Workbook.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace zort::xls {
+
+namespace {
+
+// A file of BIFF records without a container: BIFF2-4 files are always like this, and a few
+// writers store BIFF5/8 so as well.
+bool startsWithBof(std::span<const std::byte> bytes)
+{
+    if (bytes.size() < 4)
+        return false;
+    const std::uint16_t type = loadU16(bytes.data());
+    return type == 0x0009 || type == 0x0209 || type == 0x0409 || type == 0x0809;
+}
+
+std::vector<std::byte> readWholeFile(const std::string &path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status))
+        throw FormatError(ErrorKind::FileNotFound, "The file \"" + path + "\" does not exist");
+    if (std::filesystem::is_directory(status))
+        throw FormatError(ErrorKind::Unreadable, "\"" + path + "\" is a folder, not a file");
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw FormatError(ErrorKind::Unreadable,
+                          "The file \"" + path + "\" cannot be read: " + std::strerror(errno));
+    std::vector<std::byte> bytes;
+    char buffer[1 << 16];
+    while (in) {
+        in.read(buffer, sizeof buffer);
+        const auto *begin = reinterpret_cast<const std::byte *>(buffer);
+        bytes.insert(bytes.end(), begin, begin + in.gcount());
+    }
+    if (in.bad())
+        throw FormatError(ErrorKind::Unreadable,
+                          "The file \"" + path + "\" cannot be read: " + std::strerror(errno));
+    return bytes;
+}
+
+} // namespace
+
+Workbook Workbook::fromBytes(std::vector<std::byte> fileBytes)
+{
+    std::optional<std::vector<std::byte>> stream;
+    try {
+        const CompoundFile file = CompoundFile::parse(fileBytes);
+        // The version comes from the BOF record, not from the stream's name.
+        stream = file.readStream("Workbook");
+        if (!stream)
+            stream = file.readStream("Book");
+    } catch (const FormatError &e) {
+        if (e.kind() != ErrorKind::NotAWorkbook || !startsWithBof(fileBytes))
+            throw;
+        return fromWorkbookStream(std::move(fileBytes));
+    }
+    if (!stream)
+        throw FormatError(ErrorKind::NotAWorkbook,
+                          "Not a workbook: the file holds no workbook stream");
+    fileBytes = {}; // only the stream is needed from here on
+    return fromWorkbookStream(std::move(*stream));
+}
+
+Workbook Workbook::open(const std::string &path)
+{
+    return fromBytes(readWholeFile(path));
+}
+
+} // namespace zort::xls
