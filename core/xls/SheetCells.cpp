@@ -247,15 +247,14 @@ void AreaCollector::cellRecord(const Record &r, RecordReader &reader)
         break;
     case RecordType::Label:
     case RecordType::RString:
-        cell->type = CellType::Text;
-        cell->text = labelText(r, reader, 6);
+        *cell = Cell {CellType::Text, 0, labelText(r, reader, 6)};
         break;
     case RecordType::LabelSst:
         if (m_globals.version != BiffVersion::Biff8)
             throw FormatError(ErrorKind::Corrupt, "a shared-string cell in a BIFF5 sheet");
-        cell->type = CellType::Text;
-        cell->text = m_globals.strings.text(in.u32("shared string index"),
-                                            recordPlace(r.type, r.offset));
+        *cell = Cell {CellType::Text, 0,
+                      m_globals.strings.text(in.u32("shared string index"),
+                                             recordPlace(r.type, r.offset))};
         break;
     case RecordType::BoolErr: {
         const std::uint8_t value = in.u8("cell value");

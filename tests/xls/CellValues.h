@@ -3,7 +3,19 @@
 #include "xls/Table.h"
 #include "xls/Workbook.h"
 
+#include <ostream>
 #include <string>
+
+namespace zort::xls {
+
+inline void PrintTo(const Cell &cell, std::ostream *os)
+{
+    static const char *const kTypes[] = {"empty", "number", "text", "boolean", "error", "date"};
+    *os << kTypes[static_cast<int>(cell.type)] << "(" << cell.number << ", \"" << cell.text
+        << "\")";
+}
+
+} // namespace zort::xls
 
 // Short spellings of expected cell values and areas for the reader's tests.
 namespace zort::xls::testvalues {
