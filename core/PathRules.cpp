@@ -1,5 +1,7 @@
 #include "PathRules.h"
 
+#include "ConnectionString.h"
+
 namespace zort {
 
 namespace {
@@ -18,15 +20,6 @@ qsizetype lastSeparator(const QString &path, PathStyle style)
             return i;
     }
     return -1;
-}
-
-QString connectionValue(const QString &value)
-{
-    if (!value.contains(u';') && !value.startsWith(u'{'))
-        return value;
-    QString quoted = value;
-    quoted.replace(QStringLiteral("}"), QStringLiteral("}}"));
-    return u'{' + quoted + u'}';
 }
 
 } // namespace
@@ -64,9 +57,8 @@ QString folderPart(const QString &path, PathStyle style)
 
 QString formConnectString(const QString &shortFolder, const QString &fileName, PathStyle style)
 {
-    return QStringLiteral("DSN=DataVELT;DBQ=")
-           + connectionValue(shortFolder + folderSeparator(style) + fileName)
-           + QStringLiteral(";DefaultDir=") + connectionValue(shortFolder) + u';';
+    return ConnectionString::forWorkbook(shortFolder + folderSeparator(style) + fileName,
+                                         shortFolder);
 }
 
 FormLocation locateForm(const QString &path, PathStyle style,

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace zort {
 
@@ -12,10 +13,14 @@ namespace {
 
 const QString reportFileName = QStringLiteral("Errors.txt");
 
+// Tried, not inferred from permission bits: root passes those everywhere, yet a read-only
+// file system or a system folder still refuses the file.
 bool isWritableFolder(const QString &folder)
 {
-    const QFileInfo info(folder);
-    return !folder.isEmpty() && info.isDir() && info.isWritable();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".zort-probe-XXXXXX")));
+    return probe.open();
 }
 
 QString userDataFolder()
