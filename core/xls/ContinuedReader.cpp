@@ -110,6 +110,9 @@ void ContinuedReader::readChars(std::size_t count, bool wide, std::string *out)
         if (!first) {
             // The characters go on in the next fragment, which starts with its own width flag.
             wide = (u8("string continuation flags") & kHighByte) != 0;
+            // Some writers leave a CONTINUE holding only its flag; the next one has its own.
+            if (m_pos == 0)
+                continue;
         }
         first = false;
         const std::size_t unit = wide ? 2 : 1;

@@ -106,6 +106,18 @@ Area readCoordinates(std::span<const std::byte> f, bool area, BiffVersion versio
     return a;
 }
 
+// Whether a row or column of the reference is relative (no "$"): such a name moves with the
+// cell that uses it, so it names no fixed area. BIFF8 keeps the flags above the column, BIFF5
+// above the row.
+bool isRelative(std::span<const std::byte> f, bool area, BiffVersion version)
+{
+    const std::size_t flagged = version == BiffVersion::Biff8 ? (area ? 4 : 2) : 0;
+    const std::size_t second = version == BiffVersion::Biff8 ? 6 : 2;
+    if (u16At(f, flagged) & 0xC000)
+        return true;
+    return area && (u16At(f, second) & 0xC000);
+}
+
 // The sheet a BIFF8 3-D reference's EXTERNSHEET index stands for.
 Resolution biff8Sheet(std::uint16_t ixti, const WorkbookGlobals &g)
 {
@@ -199,6 +211,8 @@ Resolution resolve(std::span<const std::byte> formula, int scopeSheet, const Wor
         if (g.sheets.empty())
             return notATable("the workbook has no sheets");
     }
+    if (isRelative(coordinates, area, g.version))
+        return notATable("its reference is relative to the cell that uses it");
     target.area = readCoordinates(coordinates, area, g.version);
     return {target, {}};
 }

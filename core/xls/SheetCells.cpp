@@ -101,6 +101,11 @@ void AreaCollector::read(std::size_t offset, const std::string &sheetName)
             }
         }
     }
+    if (depth > 0)
+        throw FormatError(ErrorKind::Corrupt, "Truncated workbook stream: the sheet \"" + sheetName
+                                                      + "\" ends at offset "
+                                                      + std::to_string(reader.position())
+                                                      + " without its EOF record");
 }
 
 void AreaCollector::ensureRows(std::size_t count)

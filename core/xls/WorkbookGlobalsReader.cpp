@@ -90,7 +90,11 @@ WorkbookGlobals GlobalsReader::read()
     if (!m_reader.next(r))
         throw FormatError(ErrorKind::NotAWorkbook, "Not a workbook: the workbook stream is empty");
     m_globals.version = versionOf(r);
-    while (m_reader.next(r) && !r.is(RecordType::Eof)) {
+    bool ended = false;
+    while (!ended && m_reader.next(r)) {
+        ended = r.is(RecordType::Eof);
+        if (ended)
+            break;
         try {
             handle(r);
         } catch (const FormatError &e) {
@@ -100,6 +104,11 @@ WorkbookGlobals GlobalsReader::read()
             throw FormatError(ErrorKind::Corrupt, recordPlace(r.type, r.offset) + e.what());
         }
     }
+    if (!ended)
+        throw FormatError(ErrorKind::Corrupt,
+                          "Truncated workbook stream: the workbook globals end at offset "
+                                  + std::to_string(m_reader.position())
+                                  + " without their EOF record");
     m_globals.formats.finish();
     // Names are read last: their references go through EXTERNSHEET and SUPBOOK.
     for (const auto &name : m_names) {

@@ -31,9 +31,11 @@ INSTANTIATE_TEST_SUITE_P(
                 DecodeCase {1251, "\xA8\xB8\xC0\xFF\xB9", "ЁёАя№"}, DecodeCase {1251, "\x88", "€"},
                 DecodeCase {1252, "\x80\xE9\x9F", "€éŸ"}, DecodeCase {32769, "\x80", "€"},
                 DecodeCase {1250, "\x8A\xB9\xF8", "Šąř"}, DecodeCase {10000, "\x80\xA5\xDB", "Ä•€"},
-                DecodeCase {32768, "\x8E", "é"},
+                DecodeCase {32768, "\x8E", "é"}, DecodeCase {866, "\x8A\xAE\xA4", "Код"},
+                DecodeCase {1253, "\xC1", "Α"}, DecodeCase {10029, "\x84", "Ą"},
+                DecodeCase {10007, "\x80", "А"},
                 // an unknown code page reads as Latin-1 rather than failing
-                DecodeCase {866, "\xE9", "é"}, DecodeCase {0, "plain", "plain"},
+                DecodeCase {874, "\xE9", "é"}, DecodeCase {0, "plain", "plain"},
                 // 1251 leaves 0x98 undefined: kept as its own value, not dropped
                 DecodeCase {1251, "a\x98z", "a\xC2\x98z"}));
 
