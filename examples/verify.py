@@ -96,12 +96,19 @@ def check_names():
         problems.append("lo-names.xls: Whole_Columns is %r" % ref)
 
 
+def check_no_checks():
+    book = xlrd.open_workbook(os.path.join(ROOT, "tests/fixtures/lo-no-checks.xls"))
+    if [n.name for n in book.name_obj_list] != ["Data_Adr"]:
+        problems.append("lo-no-checks.xls: names %r" % [n.name for n in book.name_obj_list])
+
+
 for path, (code, failed) in EXAMPLES.items():
     check_example(path, code, failed)
 check_values("lo-values.xls")
 if os.path.exists(os.path.join(ROOT, "tests/fixtures/gnumeric-values.xls")):
     check_values("gnumeric-values.xls")
 check_names()
+check_no_checks()
 if problems:
     print("\n".join(problems), file=sys.stderr)
     sys.exit(1)

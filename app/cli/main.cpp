@@ -1,6 +1,7 @@
 // zort-check: the command-line checker. Paths in, the report out, the verdict as exit status.
 #include "CheckCommand.h"
 #include "CommandLine.h"
+#include "DumpCommand.h"
 #include "EntryList.h"
 #include "ExitStatus.h"
 
@@ -9,11 +10,6 @@
 #include <QFileInfo>
 
 #include <iostream>
-
-#if __has_include("DumpCommand.h")
-#include "DumpCommand.h"
-#define ZORT_HAS_DUMP 1
-#endif
 
 namespace {
 
@@ -41,13 +37,7 @@ bool reportOverwritesEntry(const QString &reportFile,
 
 int dump(const QString &file)
 {
-#ifdef ZORT_HAS_DUMP
     return zort::cli::runDump(QFile::encodeName(file).toStdString(), std::cout, std::cerr);
-#else
-    Q_UNUSED(file);
-    std::cerr << "zort-check: --dump is not part of this build.\n";
-    return zort::cli::RunFailed;
-#endif
 }
 
 } // namespace
