@@ -109,9 +109,11 @@ bool isWordChar(QChar c)
     return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
 }
 
-QString quoteError(QChar quote, const QString &statement)
+QString unterminated(QChar opening, const QString &statement)
 {
-    return QStringLiteral("Unterminated %1 in the statement \"%2\"").arg(quote, statement);
+    const QString what = opening == QLatin1Char('/') ? QStringLiteral("comment")
+                                                     : QStringLiteral("quote %1").arg(opening);
+    return QStringLiteral("Unterminated %1 in the statement \"%2\"").arg(what, statement);
 }
 
 std::vector<Token> tokenize(const QString &statement)
@@ -134,7 +136,7 @@ std::vector<Token> tokenize(const QString &statement)
         } else if (c == QLatin1Char('/') && i + 1 < n && statement.at(i + 1) == QLatin1Char('*')) {
             const qsizetype end = statement.indexOf(QLatin1String("*/"), i + 2);
             if (end < 0)
-                throw DataSourceError(quoteError(QLatin1Char('/'), statement));
+                throw DataSourceError(unterminated(QLatin1Char('/'), statement));
             i = end + 2;
             kind = TokenKind::Space;
         } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')
@@ -144,7 +146,7 @@ std::vector<Token> tokenize(const QString &statement)
             ++i;
             for (;;) {
                 if (i >= n)
-                    throw DataSourceError(quoteError(c, statement));
+                    throw DataSourceError(unterminated(c, statement));
                 if (statement.at(i) == close) {
                     if (close != QLatin1Char(']') && i + 1 < n && statement.at(i + 1) == close) {
                         i += 2;

@@ -43,6 +43,20 @@ SqlValue columnValue(sqlite3_stmt *statement, int index)
     }
 }
 
+// Statements read the workbook's tables and nothing else: no other database may be attached,
+// and no pragma may change how this one works.
+int authorize(void *, int action, const char *, const char *, const char *, const char *)
+{
+    switch (action) {
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH:
+    case SQLITE_PRAGMA:
+        return SQLITE_DENY;
+    default:
+        return SQLITE_OK;
+    }
+}
+
 bool onlyBlanks(const char *text)
 {
     for (; *text; ++text) {
@@ -103,6 +117,8 @@ public:
             throw DataSourceError(QStringLiteral("Could not set up the query engine: %1").arg(why));
         }
         m_db = db;
+        sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+        sqlite3_set_authorizer(db, authorize, nullptr);
         try {
             registerDialect(db);
             m_tables = std::make_unique<SheetTables>(db, m_settings);
