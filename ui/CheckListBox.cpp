@@ -1,0 +1,127 @@
+#include "CheckListBox.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyledItemDelegate>
+#include <QUrl>
+
+namespace zort {
+
+namespace {
+
+// Every row is one text line high and as wide as the scroll extent asks, so the view's
+// sideways scrolling covers exactly the widest entry.
+class RowDelegate : public QStyledItemDelegate
+{
+public:
+    explicit RowDelegate(CheckListBox *list)
+        : QStyledItemDelegate(list)
+        , m_list(list)
+    { }
+
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override
+    {
+        return QSize(m_list->textOffset() + m_list->horizontalExtent(), m_list->rowHeight());
+    }
+
+private:
+    CheckListBox *m_list;
+};
+
+} // namespace
+
+CheckListBox::CheckListBox(QWidget *parent)
+    : QListView(parent)
+{
+    setItemDelegate(new RowDelegate(this));
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragEnabled(false);
+}
+
+void CheckListBox::setHorizontalExtent(int pixels)
+{
+    m_horizontalExtent = std::max(0, pixels);
+    // The rows' widths follow the extent; laying them out again keeps ticks and highlights.
+    doItemsLayout();
+}
+
+int CheckListBox::rowHeight() const
+{
+    return fontMetrics().height();
+}
+
+int CheckListBox::textOffset() const
+{
+    QStyleOptionButton option;
+    option.initFrom(this);
+    const int indicator = style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, this);
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return indicator + 2 * margin;
+}
+
+void CheckListBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QListView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit listDoubleClicked();
+}
+
+QStringList droppedFiles(const QMimeData *mime)
+{
+    QStringList files;
+    if (!mime || !mime->hasUrls())
+        return files;
+    const QList<QUrl> urls = mime->urls();
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        if (!QFileInfo(path).isDir())
+            files.append(path);
+    }
+    return files;
+}
+
+void CheckListBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (droppedFiles(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void CheckListBox::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (droppedFiles(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void CheckListBox::dropEvent(QDropEvent *event)
+{
+    const QStringList files = droppedFiles(event->mimeData());
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit filesDropped(files);
+}
+
+} // namespace zort

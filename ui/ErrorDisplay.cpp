@@ -1,0 +1,24 @@
+#include "ErrorDisplay.h"
+
+#include "UiTexts.h"
+
+#include <QMessageBox>
+
+namespace zort {
+
+QString errorDisplayText(const QString &message)
+{
+    if (message.isEmpty() || message.back() <= QLatin1Char('.'))
+        return message;
+    return message + QLatin1Char('.');
+}
+
+void showErrorDisplay(QWidget *parent, const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, ui_text::applicationTitle(), errorDisplayText(message),
+                    QMessageBox::Ok, parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+} // namespace zort

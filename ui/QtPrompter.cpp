@@ -1,0 +1,60 @@
+#include "QtPrompter.h"
+
+#include "ErrorDisplay.h"
+#include "UiTexts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace zort {
+
+namespace {
+
+int runBox(QMessageBox::Icon icon, const QString &caption, const QString &text,
+           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
+           QWidget *parent)
+{
+    QMessageBox box(icon, caption, QtPrompter::displayText(text), buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(defaultButton);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec();
+}
+
+} // namespace
+
+QString QtPrompter::displayText(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+bool QtPrompter::askYesNo(const QString &caption, const QString &text)
+{
+    return runBox(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                  QMessageBox::Yes, QApplication::activeWindow())
+           == QMessageBox::Yes;
+}
+
+void QtPrompter::tell(const QString &caption, const QString &text)
+{
+    runBox(QMessageBox::Question, caption, text, QMessageBox::Ok, QMessageBox::Ok,
+           QApplication::activeWindow());
+}
+
+void QtPrompter::showMessage(const QString &text)
+{
+    // No owner: the box centres itself on the screen. OK is both the default and the escape
+    // button, so Enter and Escape close it.
+    runBox(QMessageBox::NoIcon, ui_text::applicationTitle(), text, QMessageBox::Ok, QMessageBox::Ok,
+           nullptr);
+}
+
+void QtPrompter::showError(const QString &message)
+{
+    showErrorDisplay(QApplication::activeWindow(), message);
+}
+
+} // namespace zort
