@@ -96,6 +96,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
         result.error = QStringLiteral("No workbook or folder given.");
         return result;
     }
+    if (result.paths.contains(QString())) {
+        result.error = QStringLiteral("An empty path was given.");
+        return result;
+    }
     if (parser.values(report).size() > 1) {
         result.error = QStringLiteral("--report is given more than once.");
         return result;
