@@ -35,21 +35,36 @@ def find_name(book, wanted):
     return local
 
 
+class Table:
+    """A named area as a table: lower-case column names and the rows under the header."""
+
+    def __init__(self, sheet, rlo, rhi, clo, chi):
+        self.sheet, self.first, self.end, self.clo = sheet, rlo + 1, rhi, clo
+        self.header = []
+        for c in range(clo, chi):
+            ok = sheet.cell_type(rlo, c) == xlrd.XL_CELL_TEXT
+            text = sheet.cell_value(rlo, c) if ok else ""
+            self.header.append(text.lower() if text else "f%d" % (c - clo + 1))
+
+    def rows(self):
+        return max(0, self.end - self.first)
+
+    def column(self, wanted):
+        """The (type, value) pairs of a column, read straight from the sheet's cell lists."""
+        c = self.clo + self.header.index(wanted)
+        return list(zip(self.sheet.col_types(c, self.first, self.end),
+                        self.sheet.col_values(c, self.first, self.end)))
+
+
 def read_table(book, wanted):
-    """(lower-case column names, rows of xlrd cells); None when the name is missing."""
+    """The table of a defined name; None when the workbook has no such name."""
     name = find_name(book, wanted)
     if name is None:
         return None
     sheet, rlo, rhi, clo, chi = name.area2d(clipped=True)
     if rlo >= rhi:
-        return [], []
-    header = []
-    for c in range(clo, chi):
-        cell = sheet.cell(rlo, c)
-        text = cell.value if cell.ctype == xlrd.XL_CELL_TEXT else ""
-        header.append(text.lower() if text else "f%d" % (c - clo + 1))
-    rows = [[sheet.cell(r, c) for c in range(clo, chi)] for r in range(rlo + 1, rhi)]
-    return header, rows
+        return Table(sheet, rlo, rlo, clo, clo)
+    return Table(sheet, rlo, rhi, clo, chi)
 
 
 def number_text(value):
@@ -61,25 +76,30 @@ def number_text(value):
 
 def cell_text(cell):
     """A cell as text; None for an empty or error cell."""
-    if cell.ctype == xlrd.XL_CELL_TEXT:
-        return cell.value
-    if cell.ctype == xlrd.XL_CELL_NUMBER:
-        return number_text(cell.value)
-    if cell.ctype == xlrd.XL_CELL_BOOLEAN:
-        return "1" if cell.value else "0"
-    if cell.ctype == xlrd.XL_CELL_DATE:
-        day = datetime.date(1899, 12, 30) + datetime.timedelta(days=int(cell.value))
+    ctype, value = cell
+    if ctype == xlrd.XL_CELL_TEXT:
+        return value
+    if ctype == xlrd.XL_CELL_NUMBER:
+        return number_text(value)
+    if ctype == xlrd.XL_CELL_BOOLEAN:
+        return "1" if value else "0"
+    if ctype == xlrd.XL_CELL_DATE:
+        day = datetime.date(1899, 12, 30) + datetime.timedelta(days=int(value))
         return day.strftime("%d.%m.%Y")
     return None
 
 
+NUMERIC = (xlrd.XL_CELL_NUMBER, xlrd.XL_CELL_DATE, xlrd.XL_CELL_BOOLEAN)
+
+
 def cell_number(cell):
     """A cell as a number for a numeric comparison; None when it holds no number."""
-    if cell.ctype in (xlrd.XL_CELL_NUMBER, xlrd.XL_CELL_DATE, xlrd.XL_CELL_BOOLEAN):
-        return float(cell.value)
-    if cell.ctype == xlrd.XL_CELL_TEXT:
+    ctype, value = cell
+    if ctype in NUMERIC:
+        return float(value)
+    if ctype == xlrd.XL_CELL_TEXT:
         try:
-            return float(cell.value)
+            return float(value)
         except ValueError:
             return None
     return None
@@ -87,46 +107,40 @@ def cell_number(cell):
 
 def sort_key(cell):
     """Empty values first, then numbers, then texts, as the ordering of the checks expects."""
-    if cell.ctype in (xlrd.XL_CELL_NUMBER, xlrd.XL_CELL_DATE, xlrd.XL_CELL_BOOLEAN):
-        return (1, float(cell.value), "")
-    if cell.ctype == xlrd.XL_CELL_TEXT:
-        return (2, 0.0, cell.value)
+    ctype, value = cell
+    if ctype in NUMERIC:
+        return (1, float(value), "")
+    if ctype == xlrd.XL_CELL_TEXT:
+        return (2, 0.0, value)
     return (0, 0.0, "")
 
 
-def column(header, wanted):
-    return header.index(wanted)
-
-
 def form_lines(book):
-    """The lines between the date line and the closing line."""
+    """The lines between the date line and the closing line; None for a form not recognised."""
     data = read_table(book, "Data_Adr")
     if data is None:
         return None
-    header, rows = data
-    key, val, label = column(header, "id_element"), column(header, "val"), column(header, "name")
-    elements = [(cell_text(r[key]), r) for r in rows]
-    okud = next((r for k, r in elements if k == "P_OKUD"), None)
-    code = cell_text(okud[val]) if okud is not None else None
-    if code not in ACCEPTED:
+    keys = [cell_text(c) for c in data.column("id_element")]
+    vals, labels = data.column("val"), data.column("name")
+    if "P_OKUD" not in keys or cell_text(vals[keys.index("P_OKUD")]) not in ACCEPTED:
         return None
     lines = []
-    if rows:
+    if data.rows():
         for wanted in ("P_FormName", "P_Name"):
-            row = next((r for k, r in elements if k == wanted), None)
-            if row is None:
+            if wanted not in keys:
                 lines.append("")
-            else:
-                lines.append((cell_text(row[label]) or "") + (cell_text(row[val]) or ""))
+                continue
+            i = keys.index(wanted)
+            lines.append((cell_text(labels[i]) or "") + (cell_text(vals[i]) or ""))
     checks = read_table(book, "T_Check")
     if checks is None:
         raise RuntimeError("no T_Check table")
-    header, rows = checks
-    ids = [column(header, k) for k in CHECK_KEYS]
-    result, name = column(header, "result"), column(header, "name")
-    failed = [r for r in rows if (cell_number(r[result]) or 0) > 0]
-    failed.sort(key=lambda r: [sort_key(r[i]) for i in ids])
-    lines += [cell_text(r[name]) or "" for r in failed] or [NO_ERRORS]
+    results = checks.column("result")
+    failed = [i for i, cell in enumerate(results) if (cell_number(cell) or 0) > 0]
+    ids = [checks.column(k) for k in CHECK_KEYS]
+    names = checks.column("name")
+    failed.sort(key=lambda i: [sort_key(column[i]) for column in ids])
+    lines += [cell_text(names[i]) or "" for i in failed] or [NO_ERRORS]
     return lines
 
 

@@ -1,0 +1,153 @@
+// Opening a form workbook and reading its two tables, "Data_Adr" and "T_Check": the reader's
+// share of checking one form. Forms are generated in memory and written to a temporary file,
+// so the file-backed runs include reading the file (from the page cache).
+#include "FormContent.h"
+#include "FormWriter.h"
+#include "HeapCounter.h"
+#include "xls/Workbook.h"
+
+#include <benchmark/benchmark.h>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using zort::bench::FormShape;
+using zort::bench::HeapCounter;
+using zort::xls::CellType;
+using zort::xls::Table;
+using zort::xls::Workbook;
+
+// A generated form, in memory and in a temporary file that goes when the program ends.
+struct Sample
+{
+    std::vector<std::byte> bytes;
+    std::filesystem::path path;
+    std::size_t checks = 0;
+    std::size_t failing = 0;
+
+    Sample() = default;
+    Sample(const Sample &) = delete;
+    Sample &operator=(const Sample &) = delete;
+    ~Sample()
+    {
+        if (!path.empty())
+            std::filesystem::remove(path);
+    }
+};
+
+// The benchmark library calls each benchmark several times; a form is generated only once.
+const Sample &sampleFor(const std::string &label, const FormShape &shape)
+{
+    static std::map<std::string, Sample> samples;
+    const auto [it, added] = samples.try_emplace(label);
+    Sample &sample = it->second;
+    if (!added)
+        return sample;
+    const auto form = zort::bench::makeFormContent(shape);
+    sample.bytes = zort::bench::writeForm(form);
+    sample.checks = form.checks.size();
+    sample.failing = form.failing;
+    sample.path = std::filesystem::temp_directory_path()
+                  / ("zort_reader_bench_" + std::to_string(getpid()) + "_" + label + ".xls");
+    std::ofstream(sample.path, std::ios::binary)
+            .write(reinterpret_cast<const char *>(sample.bytes.data()),
+                   static_cast<std::streamsize>(sample.bytes.size()));
+    return sample;
+}
+
+struct Tables
+{
+    Table data;
+    Table checks;
+};
+
+Tables readTables(const Workbook &workbook)
+{
+    return {workbook.readTable("Data_Adr"), workbook.readTable("T_Check")};
+}
+
+// The tables must hold what was generated, or the timing means nothing.
+bool agrees(const Tables &tables, const Sample &sample)
+{
+    if (tables.checks.rows.size() != sample.checks || tables.checks.columns.size() != 6)
+        return false;
+    std::size_t failing = 0;
+    for (const auto &row : tables.checks.rows)
+        failing += row[5].type == CellType::Number && row[5].number > 0;
+    return failing == sample.failing && !tables.data.rows.empty();
+}
+
+// Peak heap of one open and read, per byte of the file: the reader should stay within a small
+// multiple of the file's size.
+double heapPerFileByte(const Sample &sample)
+{
+    const std::size_t before = HeapCounter::current();
+    HeapCounter::resetPeak();
+    {
+        const auto workbook = Workbook::open(sample.path.string());
+        const auto tables = readTables(workbook);
+        benchmark::DoNotOptimize(tables.checks.rows.data());
+    }
+    return static_cast<double>(HeapCounter::peak() - before)
+           / static_cast<double>(sample.bytes.size());
+}
+
+void finish(benchmark::State &state, const Sample &sample)
+{
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * sample.bytes.size()));
+    state.counters["file_MB"] = static_cast<double>(sample.bytes.size()) / 1e6;
+    state.counters["checks"] = static_cast<double>(sample.checks);
+    state.counters["heap_per_byte"] = heapPerFileByte(sample);
+}
+
+// Workbook::open on a file, as the checker does it.
+void openAndRead(benchmark::State &state, const std::string &label, FormShape shape)
+{
+    const Sample &sample = sampleFor(label, shape);
+    if (!agrees(readTables(Workbook::open(sample.path.string())), sample)) {
+        state.SkipWithError("the tables read differ from the generated form");
+        return;
+    }
+    for (auto _ : state) {
+        const auto workbook = Workbook::open(sample.path.string());
+        const auto tables = readTables(workbook);
+        benchmark::DoNotOptimize(tables.checks.rows.data());
+    }
+    finish(state, sample);
+}
+
+// Workbook::fromBytes on bytes already in memory; the copy handed over is timed too.
+void readInMemory(benchmark::State &state, const std::string &label, FormShape shape)
+{
+    const Sample &sample = sampleFor(label, shape);
+    if (!agrees(readTables(Workbook::fromBytes(sample.bytes)), sample)) {
+        state.SkipWithError("the tables read differ from the generated form");
+        return;
+    }
+    for (auto _ : state) {
+        const auto workbook = Workbook::fromBytes(sample.bytes);
+        const auto tables = readTables(workbook);
+        benchmark::DoNotOptimize(tables.checks.rows.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * sample.bytes.size()));
+    state.counters["file_MB"] = static_cast<double>(sample.bytes.size()) / 1e6;
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(openAndRead, small, std::string("small"), zort::bench::smallForm())
+        ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(openAndRead, medium, std::string("medium"), zort::bench::mediumForm())
+        ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(openAndRead, large, std::string("large"), zort::bench::largeForm())
+        ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readInMemory, small, std::string("small"), zort::bench::smallForm())
+        ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(readInMemory, large, std::string("large"), zort::bench::largeForm())
+        ->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
