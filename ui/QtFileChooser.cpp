@@ -22,13 +22,13 @@ QStringList QtFileChooser::choose()
         return {};
 
     QStringList files;
-    const QStringList selected = dialog.selectedFiles();
+    const QStringList selected = dialog.chosenFiles();
     for (const QString &file : selected)
         files.append(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath()));
     if (files.isEmpty())
         return {};
     m_lastFileName = files.front();
-    m_lastFilter = dialog.selectedNameFilter();
+    m_lastFilter = OpenFileDialog::fullFilter(dialog.selectedNameFilter());
     return files;
 }
 
