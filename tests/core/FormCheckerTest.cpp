@@ -1,6 +1,7 @@
 #include "FormChecker.h"
 
 #include "FakeWorkbookSource.h"
+#include "MemoryWorkbooks.h"
 #include "Platform.h"
 #include "ReportIoError.h"
 #include "ReportText.h"
@@ -24,40 +25,53 @@ FakeTables form(const char *code, std::vector<std::vector<xls::Cell>> checks = {
             {"T_Check", tCheck(std::move(checks))}};
 }
 
+// Each test runs on the SQLite data source over in-memory workbooks (m_checker) or, where it
+// looks at the calls themselves, on the logging fake (m_spyChecker); both see the same
+// workbooks and the same clock.
 class FormCheckerTest : public testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        auto source = std::make_unique<FakeWorkbookSource>();
-        m_source = source.get();
-        m_checker = std::make_unique<FormChecker>(std::move(source), reportPath());
-        m_checker->setClock([this] {
-            // 09:05:07 on the first reading, two seconds later on each further one.
-            return QDateTime(QDate(2024, 3, 5), QTime(9, 5, 7)).addSecs(2 * m_clockReadings++);
-        });
+        m_checker = std::make_unique<FormChecker>(m_workbooks.source(), reportPath());
+        auto spy = std::make_unique<FakeWorkbookSource>();
+        m_spy = spy.get();
+        m_spyChecker = std::make_unique<FormChecker>(std::move(spy), reportPath());
+        for (FormChecker *checker : {m_checker.get(), m_spyChecker.get()}) {
+            checker->setClock([this] {
+                // 09:05:07 on the first reading, two seconds later on each further one.
+                return QDateTime(QDate(2024, 3, 5), QTime(9, 5, 7)).addSecs(2 * m_clockReadings++);
+            });
+        }
     }
 
     QString reportPath() const { return m_dir.filePath(QStringLiteral("Errors.txt")); }
     QString workbook(const char *name) const { return m_dir.filePath(QString::fromUtf8(name)); }
-    // Connects to a workbook, identifies it and writes its block, as a run does.
-    ReportBlock check(const QString &path, bool first = true)
+    void addWorkbook(const QString &path, const FakeTables &tables)
     {
-        m_checker->state().FormPath = path;
+        m_workbooks.add(path, tables);
+        m_spy->workbooks[path] = tables;
+    }
+    // Connects to a workbook, identifies it and writes its block, as a run does.
+    ReportBlock check(FormChecker &checker, const QString &path, bool first = true)
+    {
+        checker.state().FormPath = path;
         QString code = QStringLiteral("0");
-        if (m_checker->ConnectToForm(path))
-            code = m_checker->identifyForm();
-        return m_checker->Verification(first, code);
+        if (checker.ConnectToForm(path))
+            code = checker.identifyForm();
+        return checker.Verification(first, code);
     }
     bool logged(const std::string &entry) const
     {
-        return std::find(m_source->log.begin(), m_source->log.end(), entry) != m_source->log.end();
+        return std::find(m_spy->log.begin(), m_spy->log.end(), entry) != m_spy->log.end();
     }
 
     QTemporaryDir m_dir;
-    FakeWorkbookSource *m_source = nullptr;
+    MemoryWorkbooks m_workbooks;
     std::unique_ptr<FormChecker> m_checker;
+    FakeWorkbookSource *m_spy = nullptr;
+    std::unique_ptr<FormChecker> m_spyChecker;
     int m_clockReadings = 0;
 };
 
@@ -86,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Codes, AcceptedCodes,
 TEST_F(FormCheckerTest, ConnectsThroughTheFolderAndFileName)
 {
     const QString path = workbook("f1.xls");
-    m_source->workbooks[path] = form("0606024");
+    addWorkbook(path, form("0606024"));
     ASSERT_TRUE(m_checker->ConnectToForm(path));
     const MainWindowState &state = m_checker->state();
     EXPECT_EQ(state.FormFileName, QStringLiteral("f1.xls"));
@@ -94,37 +108,37 @@ TEST_F(FormCheckerTest, ConnectsThroughTheFolderAndFileName)
     EXPECT_EQ(state.FormConnectString, QStringLiteral("DSN=DataVELT;DBQ=") + path
                                                + QStringLiteral(";DefaultDir=") + m_dir.path()
                                                + u';');
-    EXPECT_EQ(m_source->FormConnection().connectionString(), state.FormConnectString);
-    EXPECT_TRUE(m_source->FormConnection().Connected());
+    EXPECT_EQ(m_checker->source().FormConnection().connectionString(), state.FormConnectString);
+    EXPECT_TRUE(m_checker->source().FormConnection().Connected());
 }
 
 TEST_F(FormCheckerTest, AFailedConnectionClearsTheStateAndSaysFalse)
 {
     const QString path = workbook("f1.xls");
-    m_source->workbooks[path] = form("0606024");
-    ASSERT_TRUE(m_checker->ConnectToForm(path));
+    addWorkbook(path, form("0606024"));
+    ASSERT_TRUE(m_spyChecker->ConnectToForm(path));
 
     // A folder that does not exist: no short form, so the data source is asked for "/f1.xls".
-    EXPECT_FALSE(m_checker->ConnectToForm(QStringLiteral("/no/such/folder/f1.xls")));
+    EXPECT_FALSE(m_spyChecker->ConnectToForm(QStringLiteral("/no/such/folder/f1.xls")));
     EXPECT_TRUE(logged("connect DSN=DataVELT;DBQ=/f1.xls;DefaultDir=;"));
-    const MainWindowState &state = m_checker->state();
+    const MainWindowState &state = m_spyChecker->state();
     EXPECT_TRUE(state.FormFileName.isEmpty());
     EXPECT_TRUE(state.FormShortDir.isEmpty());
     EXPECT_TRUE(state.FormConnectString.isEmpty());
-    EXPECT_FALSE(m_source->FormConnection().Connected());
+    EXPECT_FALSE(m_spy->FormConnection().Connected());
 }
 
 TEST_F(FormCheckerTest, ConnectingClosesThePreviousWorkbookFirst)
 {
     const QString first = workbook("a.xls"), second = workbook("b.xls");
-    m_source->workbooks[first] = form("0606024");
-    m_source->workbooks[second] = form("0606021");
-    ASSERT_TRUE(m_checker->ConnectToForm(first));
-    m_source->log.clear();
-    ASSERT_TRUE(m_checker->ConnectToForm(second));
-    ASSERT_EQ(m_source->log.size(), 2u);
-    EXPECT_EQ(m_source->log[0], "disconnect");
-    EXPECT_EQ(m_source->log[1].rfind("connect DSN=DataVELT;DBQ=" + second.toStdString(), 0), 0u);
+    addWorkbook(first, form("0606024"));
+    addWorkbook(second, form("0606021"));
+    ASSERT_TRUE(m_spyChecker->ConnectToForm(first));
+    m_spy->log.clear();
+    ASSERT_TRUE(m_spyChecker->ConnectToForm(second));
+    ASSERT_EQ(m_spy->log.size(), 2u);
+    EXPECT_EQ(m_spy->log[0], "disconnect");
+    EXPECT_EQ(m_spy->log[1].rfind("connect DSN=DataVELT;DBQ=" + second.toStdString(), 0), 0u);
 }
 
 TEST_F(FormCheckerTest, IdentificationGivesTheAcceptedCodeOrZero)
@@ -140,10 +154,10 @@ TEST_F(FormCheckerTest, IdentificationGivesTheAcceptedCodeOrZero)
                           {text(" 0606024"), "0"}};
     for (const Case &c : cases) {
         const QString path = workbook("f.xls");
-        m_source->workbooks[path] = {{"Data_Adr", dataAdr({{text("P_OKUD"), text(""), c.code}})}};
+        addWorkbook(path, {{"Data_Adr", dataAdr({{text("P_OKUD"), text(""), c.code}})}});
         ASSERT_TRUE(m_checker->ConnectToForm(path));
         EXPECT_EQ(m_checker->identifyForm(), QString::fromUtf8(c.expected)) << c.code.text;
-        EXPECT_TRUE(m_source->qwData().Active()); // left open for the report writer
+        EXPECT_TRUE(m_checker->source().qwData().Active()); // left open for the report writer
     }
 }
 
@@ -156,7 +170,7 @@ TEST_F(FormCheckerTest, IdentificationFailsWithoutACode)
     };
     for (const FakeTables &tables : cases) {
         const QString path = workbook("f.xls");
-        m_source->workbooks[path] = tables;
+        addWorkbook(path, tables);
         ASSERT_TRUE(m_checker->ConnectToForm(path));
         EXPECT_THROW(m_checker->identifyForm(), DataSourceError);
     }
@@ -165,16 +179,16 @@ TEST_F(FormCheckerTest, IdentificationFailsWithoutACode)
 TEST_F(FormCheckerTest, RecognisedFormListsItsFailedChecksInOrder)
 {
     const QString path = workbook("Форма 1.xls");
-    m_source->workbooks[path] =
-            form("0606024",
-                 {{number(1), number(2), number(1), number(1), text("Раздел 2"), number(1)},
-                  {number(1), number(1), number(2), number(1), text("Правило 2"), number(3)},
-                  {number(1), number(1), number(1), number(2), text("Проверка 2"), number(0.5)},
-                  {number(1), number(1), number(1), number(1), text("Проверка 1"), number(1)},
-                  {number(1), number(1), number(1), number(3), text("Верно"), number(0)},
-                  {number(1), number(1), number(1), number(4), text("Тоже верно"), number(-1)},
-                  {number(1), number(1), number(1), number(5), text("Пусто"), empty()}});
-    const ReportBlock block = check(path);
+    addWorkbook(path,
+                form("0606024",
+                     {{number(1), number(2), number(1), number(1), text("Раздел 2"), number(1)},
+                      {number(1), number(1), number(2), number(1), text("Правило 2"), number(3)},
+                      {number(1), number(1), number(1), number(2), text("Проверка 2"), number(0.5)},
+                      {number(1), number(1), number(1), number(1), text("Проверка 1"), number(1)},
+                      {number(1), number(1), number(1), number(3), text("Верно"), number(0)},
+                      {number(1), number(1), number(1), number(4), text("Тоже верно"), number(-1)},
+                      {number(1), number(1), number(1), number(5), text("Пусто"), empty()}}));
+    const ReportBlock block = check(*m_checker, path);
     const QStringList expected = {QStringLiteral("Файл: ") + path,
                                   QStringLiteral("Дата: 05.03.2024   09:05:07"),
                                   QStringLiteral("Форма № 1-ТЕСТ"),
@@ -195,22 +209,19 @@ TEST_F(FormCheckerTest, RecognisedFormListsItsFailedChecksInOrder)
     EXPECT_EQ(block.formNameCaption, QStringLiteral("Форма № 1-ТЕСТ"));
     // What the block says of itself is what was written.
     EXPECT_EQ(block.lines(), expected);
-    EXPECT_FALSE(m_source->qwData().Active());
+    EXPECT_FALSE(m_checker->source().qwData().Active());
     EXPECT_EQ(m_clockReadings, 2);
 }
 
 TEST_F(FormCheckerTest, CleanFormAndUnknownFormBlocks)
 {
     const QString clean = workbook("clean.xls"), unknown = workbook("unknown.xls");
-    m_source->workbooks[clean] = form(
-            "0000001", {{number(1), number(1), number(1), number(1), text("Верно"), number(0)}});
-    m_source->workbooks[unknown] = form("1234567");
-    check(clean, true);
-    m_source->log.clear();
-    const ReportBlock block = check(unknown, false);
+    addWorkbook(clean, form("0000001", {{number(1), number(1), number(1), number(1), text("Верно"),
+                                         number(0)}}));
+    addWorkbook(unknown, form("1234567"));
+    check(*m_checker, clean, true);
+    const ReportBlock block = check(*m_checker, unknown, false);
     EXPECT_FALSE(block.recognised);
-    // The unknown form's own statements stop at its identification.
-    EXPECT_EQ(m_source->log.back(), "open Select Val from Data_Adr Where ID_Element = 'P_OKUD'");
 
     const QByteArray stars(66, '*');
     // Spelled out in bytes: Windows-1251, CR LF.
@@ -263,7 +274,7 @@ TEST_F(FormCheckerTest, CaptionsFollowTheRowsThatExist)
     for (const Case &c : cases) {
         // The code is handed in as a run would after identifying the workbook.
         const QString path = workbook("f.xls");
-        m_source->workbooks[path] = {{"Data_Adr", c.dataAdr}, {"T_Check", tCheck({})}};
+        addWorkbook(path, {{"Data_Adr", c.dataAdr}, {"T_Check", tCheck({})}});
         ASSERT_TRUE(m_checker->ConnectToForm(path));
         m_checker->state().FormPath = path;
         m_checker->Verification(true, QStringLiteral("0606024"));
@@ -283,7 +294,7 @@ TEST_F(FormCheckerTest, CodeIsRecognisedWhenItSortsAfterZero)
     };
     for (const auto &[code, recognised] : cases) {
         const QString path = workbook("f.xls");
-        m_source->workbooks[path] = form("0606024");
+        addWorkbook(path, form("0606024"));
         ASSERT_TRUE(m_checker->ConnectToForm(path));
         m_checker->state().FormPath = path;
         const ReportBlock block = m_checker->Verification(true, QString::fromUtf16(code));
@@ -292,14 +303,22 @@ TEST_F(FormCheckerTest, CodeIsRecognisedWhenItSortsAfterZero)
     }
 }
 
+TEST_F(FormCheckerTest, AnUnknownFormIsReadNoFurtherThanItsCode)
+{
+    const QString path = workbook("unknown.xls");
+    addWorkbook(path, form("1234567"));
+    check(*m_spyChecker, path);
+    EXPECT_EQ(m_spy->log.back(), "open Select Val from Data_Adr Where ID_Element = 'P_OKUD'");
+}
+
 TEST_F(FormCheckerTest, FilteringIsSwitchedOffBeforeEachChangeAndAfterAnError)
 {
     const QString path = workbook("f.xls");
-    m_source->workbooks[path] = form("0606024");
-    ASSERT_TRUE(m_checker->ConnectToForm(path));
-    m_checker->state().FormPath = path;
-    m_source->log.clear();
-    m_checker->Verification(true, QStringLiteral("0606024"));
+    addWorkbook(path, form("0606024"));
+    ASSERT_TRUE(m_spyChecker->ConnectToForm(path));
+    m_spyChecker->state().FormPath = path;
+    m_spy->log.clear();
+    m_spyChecker->Verification(true, QStringLiteral("0606024"));
     const std::vector<std::string> expected = {
             "open Select (Name &  Val) as CaptionInForm, ID_Element from Data_Adr",
             "filter off",
@@ -313,18 +332,18 @@ TEST_F(FormCheckerTest, FilteringIsSwitchedOffBeforeEachChangeAndAfterAnError)
             "filter text ''", // once more on leaving; harmless
             "open Select ID_Form, ID_Section, ID_Rule, ID_Check, Name, Result from T_Check where "
             "Result>0 Order by ID_Form, ID_Section, ID_Rule, ID_Check"};
-    EXPECT_EQ(m_source->log, expected);
+    EXPECT_EQ(m_spy->log, expected);
 
-    m_source->failWithFilterOn = true;
-    EXPECT_THROW(m_checker->Verification(true, QStringLiteral("0606024")), DataSourceError);
-    EXPECT_FALSE(m_source->qwData().Filtered());
-    EXPECT_TRUE(m_source->qwData().filterText().isEmpty());
+    m_spy->failWithFilterOn = true;
+    EXPECT_THROW(m_spyChecker->Verification(true, QStringLiteral("0606024")), DataSourceError);
+    EXPECT_FALSE(m_spy->qwData().Filtered());
+    EXPECT_TRUE(m_spy->qwData().filterText().isEmpty());
 }
 
 TEST_F(FormCheckerTest, ErrorsOfTheRecognisedBranchPropagateAndReleaseTheReport)
 {
     const QString path = workbook("f.xls");
-    m_source->workbooks[path] = {{"Data_Adr", form("0606024").at("Data_Adr")}}; // no T_Check
+    addWorkbook(path, {{"Data_Adr", form("0606024").at("Data_Adr")}}); // no T_Check
     m_checker->state().FormPath = path;
     ASSERT_TRUE(m_checker->ConnectToForm(path));
     EXPECT_THROW(m_checker->Verification(true, QStringLiteral("0606024")), DataSourceError);
@@ -360,10 +379,10 @@ TEST_F(FormCheckerTest, RegionalSettingsReachTheReportAndTheSource)
     us.clock24 = false;
     us.hourLeadingZero = false;
     us.ampmFirst = true;
-    m_checker->setRegionalSettings(us);
-    EXPECT_EQ(m_source->settings, us);
-    m_checker->state().FormPath = QStringLiteral("x.xls");
-    const ReportBlock block = m_checker->Verification(true, QStringLiteral("0"));
+    m_spyChecker->setRegionalSettings(us);
+    EXPECT_EQ(m_spy->settings, us);
+    m_spyChecker->state().FormPath = QStringLiteral("x.xls");
+    const ReportBlock block = m_spyChecker->Verification(true, QStringLiteral("0"));
     EXPECT_EQ(block.dateLine(), QStringLiteral("Дата: 3/5/24   AM 9:05:07"));
     EXPECT_EQ(block.closingLine(), QStringLiteral("Проверка завершена: AM 9:05:09."));
 }
