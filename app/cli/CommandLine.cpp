@@ -24,6 +24,25 @@ QString windowReportPlace()
             .arg(QDir::toNativeSeparators(besideProgram), now);
 }
 
+// The description's paragraphs broken into lines of at most 79 characters for a terminal; a
+// word longer than that (a long path) stands on a line of its own.
+QString wrapped(const QString &text)
+{
+    QStringList lines;
+    for (const QString &paragraph : text.split(u'\n')) {
+        QString line;
+        for (const QString &word : paragraph.split(u' ', Qt::SkipEmptyParts)) {
+            if (!line.isEmpty() && line.size() + 1 + word.size() > 79) {
+                lines << line;
+                line.clear();
+            }
+            line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+        }
+        lines << line;
+    }
+    return lines.join(u'\n');
+}
+
 QString description()
 {
     return QStringLiteral(
@@ -34,7 +53,7 @@ QString description()
                    "Without --report the report is printed in the terminal's encoding (UTF-8), "
                    "its lines ended by a plain line feed. With --report FILE it is written to "
                    "FILE exactly as the window writes its report: Windows-1251, lines ended by "
-                   "CR LF.\n"
+                   "CR LF.\n\n"
                    "%1\n"
                    "\n"
                    "Exit status: 0 every entry was recognised and no check failed; 1 a check "
@@ -49,7 +68,6 @@ QString description()
 CommandLine parseCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(description());
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption report(QStringLiteral("report"),
@@ -69,12 +87,14 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                  QStringLiteral("PATH..."));
 
     CommandLine result;
-    result.helpText = parser.helpText();
     if (!parser.parse(arguments)) {
         result.error = parser.errorText();
         return result;
     }
     if (parser.isSet(help)) {
+        // Only the help looks at the window's report folder.
+        parser.setApplicationDescription(wrapped(description()));
+        result.helpText = parser.helpText();
         result.action = CommandLine::Action::Help;
         return result;
     }

@@ -16,7 +16,7 @@ struct CommandLine
     QStringList paths; // workbooks and folders, in the order given
     QString dumpFile; // --dump FILE
     QString error; // why the command line is wrong (UsageError)
-    QString helpText; // the full --help text
+    QString helpText; // the full --help text (Help)
 };
 
 // arguments: the whole command line, the program's name first.
