@@ -2,7 +2,7 @@
 # Usage: bash fuzz/run.sh BUILD_DIR SECONDS
 # Replays the seeds, past findings, the examples and (when present) the shared corpus through
 # every fuzz target one input at a time, failing on a crash, a leak or an input slower than
-# 100 ms; then fuzzes each target for its share of SECONDS and replays what it found the same
+# 100 ms (per 256 KiB); then fuzzes each target for its share of SECONDS and replays what it found the same
 # way. BUILD_DIR is a build of the fuzz preset (libFuzzer targets).
 set -euo pipefail
 build=${1:?usage: fuzz/run.sh BUILD_DIR SECONDS}
@@ -31,13 +31,37 @@ replay() {
     find "$@" -type f -print0 | sort -z \
         | xargs -0 -r -n 200 "$bin" -runs=1 -timeout=1 -rss_limit_mb=512 -max_len=$max_len \
             >"$log" 2>&1 || { tail -40 "$log"; echo "FAILED: $bin on a replayed input" >&2; return 1; }
-    awk -v bound=$slow_ms '
-        /^Executed .* in [0-9]+ ms$/ { n++; ms = $(NF-1); if (ms + 0 > worst) { worst = ms + 0; file = $2 } }
+    # The bound is per 256 KiB started: fuzzing inputs are smaller, real files may be larger.
+    local slowList="$work/slow.list"
+    : >"$slowList"
+    awk -v bound=$slow_ms -v slowList="$slowList" '
+        /^Executed .* in [0-9]+ ms$/ {
+            n++; ms = $(NF-1) + 0; file = $2
+            cmd = "stat -c %s \"" file "\""; cmd | getline size; close(cmd)
+            limit = bound * (1 + int(size / 262144))
+            if (ms > worst) { worst = ms; worstFile = file }
+            if (ms > limit) { slow++; print file "\t" limit > slowList }
+        }
         END {
-            printf "  %d inputs, slowest %d ms (%s)\n", n, worst, file
+            printf "  %d inputs, slowest %d ms (%s)\n", n, worst, worstFile
             if (n == 0) { print "  nothing was replayed"; exit 1 }
-            if (worst > bound) { print "  slower than " bound " ms"; exit 1 }
-        }' "$log"
+        }' "$log" || return 1
+    # Other work on the machine can slow one run: a slow input is timed twice more, alone, and
+    # its best time counts.
+    local file limit best ms i
+    while IFS=$'\t' read -r file limit; do
+        best=999999
+        for i in 1 2; do
+            ms=$("$bin" -runs=1 -max_len=$max_len "$file" 2>&1 | sed -n 's/^Executed .* in \([0-9]*\) ms$/\1/p')
+            ms=${ms:-999999}
+            ((ms < best)) && best=$ms
+        done
+        if ((best > limit)); then
+            echo "  slow: $file takes $best ms (bound $limit ms)" >&2
+            return 1
+        fi
+        echo "  $file: $best ms on a second timing (bound $limit ms)"
+    done <"$slowList"
 }
 
 share=$((seconds / ${#targets[@]}))
