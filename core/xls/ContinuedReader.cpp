@@ -100,6 +100,63 @@ void ContinuedReader::skip(std::size_t n, std::string_view what)
     }
 }
 
+namespace {
+
+// Appends n characters at p as UTF-8, writing into space reserved up front (3 bytes per
+// character at most) rather than growing the text byte by byte. A surrogate pair may be split
+// across calls; `highSurrogate` carries its first half.
+void appendChars(std::string &out, const std::byte *p, std::size_t n, bool wide,
+                 char16_t &highSurrogate)
+{
+    const std::size_t start = out.size();
+    out.resize(start + n * (wide ? 3 : 2) + (highSurrogate ? 3 : 0));
+    char *w = out.data() + start;
+    const auto put3 = [&w](char32_t cp) {
+        if (cp < 0x80) {
+            *w++ = static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            *w++ = static_cast<char>(0xC0 | (cp >> 6));
+            *w++ = static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            *w++ = static_cast<char>(0xE0 | (cp >> 12));
+            *w++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *w++ = static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    };
+    if (!wide) {
+        for (std::size_t i = 0; i < n; ++i)
+            put3(std::to_integer<unsigned char>(p[i]));
+        out.resize(static_cast<std::size_t>(w - out.data()));
+        return;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t u = loadU16(p + 2 * i);
+        if (highSurrogate) {
+            const char16_t high = highSurrogate;
+            highSurrogate = 0;
+            if (u >= 0xDC00 && u <= 0xDFFF) {
+                const char32_t cp = 0x10000 + ((char32_t {high} - 0xD800) << 10) + (u - 0xDC00);
+                // 4 bytes where 3 + 3 were reserved for the pair
+                *w++ = static_cast<char>(0xF0 | (cp >> 18));
+                *w++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+                *w++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+                *w++ = static_cast<char>(0x80 | (cp & 0x3F));
+                continue;
+            }
+            put3(0xFFFD);
+        }
+        if (u >= 0xD800 && u <= 0xDBFF)
+            highSurrogate = u;
+        else if (u >= 0xDC00 && u <= 0xDFFF)
+            put3(0xFFFD); // a lone low surrogate
+        else
+            put3(u);
+    }
+    out.resize(static_cast<std::size_t>(w - out.data()));
+}
+
+} // namespace
+
 void ContinuedReader::readChars(std::size_t count, bool wide, std::string *out)
 {
     char16_t highSurrogate = 0;
@@ -125,37 +182,8 @@ void ContinuedReader::readChars(std::size_t count, bool wide, std::string *out)
         }
         const std::size_t n = std::min(count, available);
         const std::byte *p = m_fragments[m_fragment].data.data() + m_pos;
-        if (out) {
-            if (!wide) {
-                for (std::size_t i = 0; i < n; ++i) {
-                    const auto c = std::to_integer<unsigned char>(p[i]);
-                    if (c < 0x80)
-                        out->push_back(static_cast<char>(c));
-                    else
-                        appendUtf8(*out, c);
-                }
-            } else {
-                for (std::size_t i = 0; i < n; ++i) {
-                    const char16_t u = loadU16(p + 2 * i);
-                    if (highSurrogate) {
-                        if (u >= 0xDC00 && u <= 0xDFFF) {
-                            appendUtf8(*out, 0x10000 + ((char32_t {highSurrogate} - 0xD800) << 10)
-                                                     + (u - 0xDC00));
-                            highSurrogate = 0;
-                            continue;
-                        }
-                        appendUtf8(*out, 0xFFFD);
-                        highSurrogate = 0;
-                    }
-                    if (u >= 0xD800 && u <= 0xDBFF)
-                        highSurrogate = u;
-                    else if (u < 0x80)
-                        out->push_back(static_cast<char>(u));
-                    else
-                        appendUtf8(*out, u); // a lone low surrogate becomes U+FFFD
-                }
-            }
-        }
+        if (out)
+            appendChars(*out, p, n, wide, highSurrogate);
         m_pos += static_cast<std::uint32_t>(n * unit);
         m_left -= n * unit;
         count -= n;

@@ -117,7 +117,10 @@ void AreaCollector::ensureRows(std::size_t count)
                           "The area " + areaToA1(m_area) + " would hold "
                                   + std::to_string(count * m_width)
                                   + " cells, far more than this workbook's size can explain");
-    m_rows.resize(count, std::vector<Cell>(m_width));
+    const std::size_t first = m_rows.size();
+    m_rows.resize(count);
+    for (std::size_t i = first; i < count; ++i)
+        m_rows[i].resize(m_width);
 }
 
 Cell *AreaCollector::use(std::uint32_t row, std::uint16_t column)
