@@ -52,7 +52,10 @@ std::string columnName(const Cell &cell, std::size_t position)
     case CellType::Empty:
         break;
     }
-    return "F" + std::to_string(position + 1);
+    // Built up in two steps: GCC 12 warns falsely about "F" + std::to_string at -O3.
+    std::string name = "F";
+    name += std::to_string(position + 1);
+    return name;
 }
 
 } // namespace

@@ -23,6 +23,9 @@ bool startsWithBof(std::span<const std::byte> bytes)
     return type == 0x0009 || type == 0x0209 || type == 0x0409 || type == 0x0809;
 }
 
+// Workbooks larger than this are refused rather than read into memory: no real form comes near.
+constexpr std::uintmax_t maxWorkbookSize = std::uintmax_t(1) << 30;
+
 std::vector<std::byte> readWholeFile(const std::string &path)
 {
     std::error_code error;
@@ -31,20 +34,27 @@ std::vector<std::byte> readWholeFile(const std::string &path)
         throw FormatError(ErrorKind::FileNotFound, "The file \"" + path + "\" does not exist");
     if (std::filesystem::is_directory(status))
         throw FormatError(ErrorKind::Unreadable, "\"" + path + "\" is a folder, not a file");
+    // A device or a pipe could never end or block forever: only regular files are workbooks.
+    if (!std::filesystem::is_regular_file(status))
+        throw FormatError(ErrorKind::Unreadable, "\"" + path + "\" is not a regular file");
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error)
+        throw FormatError(ErrorKind::Unreadable,
+                          "The file \"" + path + "\" cannot be read: " + error.message());
+    if (size > maxWorkbookSize)
+        throw FormatError(ErrorKind::Unreadable,
+                          "The file \"" + path + "\" is too large to be a workbook");
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw FormatError(ErrorKind::Unreadable,
                           "The file \"" + path + "\" cannot be read: " + std::strerror(errno));
-    std::vector<std::byte> bytes;
-    char buffer[1 << 16];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        const auto *begin = reinterpret_cast<const std::byte *>(buffer);
-        bytes.insert(bytes.end(), begin, begin + in.gcount());
-    }
+    std::vector<std::byte> bytes(static_cast<std::size_t>(size));
+    in.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (in.bad())
         throw FormatError(ErrorKind::Unreadable,
                           "The file \"" + path + "\" cannot be read: " + std::strerror(errno));
+    // A file that shrank while we read it keeps what was there.
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
     return bytes;
 }
 
