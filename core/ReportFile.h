@@ -25,10 +25,13 @@ public:
     ~ReportFile();
 
     void writeLine(const QString &line);
+    // A text as the report holds it: Windows-1251, "?" for a character the code page lacks.
+    static std::string encode(const QString &text);
     // Writes what is pending and closes the file; throws on failure.
     void close();
 
 private:
+    static void appendEncoded(std::string &out, const QString &text);
     void flush();
 
     platform::ExclusiveFile m_file;

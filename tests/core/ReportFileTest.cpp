@@ -2,6 +2,7 @@
 
 #include "Platform.h"
 #include "ReportIoError.h"
+#include "xls/CodePage.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -73,6 +74,20 @@ TEST_F(ReportFileTest, WritesWindows1251WithCrLf)
     EXPECT_EQ(readAll(path()), "\xD4\xE0\xE9\xEB: /tmp/f.xls\r\n"
                                "\r\n"
                                "\xB9 ? ?\r\n");
+}
+
+TEST(ReportEncoding, AgreesWithTheReadersCodePageForEveryCharacter)
+{
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c < 0xE000)
+            continue;
+        const QString text = QString(QChar(char16_t(c)));
+        ASSERT_EQ(ReportFile::encode(text), xls::encodeWindows1251(text.toStdString()))
+                << "U+" << std::hex << unsigned(c);
+    }
+    // Outside the basic plane, and a lone surrogate: one "?" per character.
+    EXPECT_EQ(ReportFile::encode(QStringLiteral("a😀b")), "a?b");
+    EXPECT_EQ(ReportFile::encode(QString(QChar(u'\xD800')) + u'z'), "?z");
 }
 
 TEST_F(ReportFileTest, StartAfreshEmptiesAndAppendAdds)
