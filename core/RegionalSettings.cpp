@@ -150,6 +150,10 @@ RegionalSettings RegionalSettings::fromFormats(const QString &shortDateFormat,
 
 RegionalSettings RegionalSettings::fromLocale(const QLocale &locale)
 {
+    // The "C" locale is what a system without regional settings reports: keep the
+    // conventions of the forms' own users rather than its "5 Mar 2024".
+    if (locale.language() == QLocale::C)
+        return {};
     return fromFormats(locale.dateFormat(QLocale::ShortFormat),
                        locale.timeFormat(QLocale::LongFormat), locale.amText(), locale.pmText());
 }

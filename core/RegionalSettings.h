@@ -30,6 +30,7 @@ struct RegionalSettings
     static RegionalSettings fromSystem();
     // What a locale says: its short date format, and its long time format read for the time
     // separator, the hours' leading zero, the clock and where the morning/afternoon text goes.
+    // The "C" locale (no regional settings at all) gives the defaults above.
     static RegionalSettings fromLocale(const QLocale &locale);
     // The same from the formats themselves (QTime::toString notation, quotes respected).
     static RegionalSettings fromFormats(const QString &shortDateFormat, const QString &timeFormat,

@@ -137,6 +137,11 @@ TEST(SystemSettings, RussianAndUsLocales)
     EXPECT_EQ(us.formatDate(QDate(2024, 3, 5)), QStringLiteral("3/5/24"));
     EXPECT_EQ(us.formatTime(QTime(14, 3, 9)), QStringLiteral("2:03:09 PM"));
     EXPECT_EQ(us.formatTime(QTime(0, 3, 9)), QStringLiteral("12:03:09 AM"));
+
+    // No regional settings at all: the defaults.
+    EXPECT_EQ(RegionalSettings::fromLocale(QLocale::c()), RegionalSettings());
+    EXPECT_EQ(RegionalSettings().formatDate(QDate(2024, 3, 5)), QStringLiteral("05.03.2024"));
+    EXPECT_EQ(RegionalSettings().formatTime(QTime(7, 3, 9)), QStringLiteral("07:03:09"));
 }
 
 } // namespace
