@@ -53,6 +53,8 @@ public:
     QString identifyForm();
     // Writes one block for state().FormPath; first starts the file afresh. Throws
     // ReportIoError and, for a recognised code, DataSourceError. Returns what it wrote.
+    // After an error the report file is closed, holding the block's lines written before it,
+    // and the query's filtering is off.
     ReportBlock Verification(bool first, const QString &code);
 
 private:
