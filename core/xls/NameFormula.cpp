@@ -11,7 +11,6 @@ namespace zort::xls {
 namespace {
 
 constexpr std::uint16_t kBuiltIn = 0x0020;
-constexpr std::uint16_t kInternalSupBook = 0x0401;
 constexpr std::uint16_t kAnySheet = 0xFFFE;
 constexpr std::uint16_t kDeletedSheet = 0xFFFF;
 
