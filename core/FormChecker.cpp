@@ -157,10 +157,12 @@ ReportBlock FormChecker::Verification(bool first, const QString &code)
         } else {
             for (; !query.eof(); query.next()) {
                 FailedCheck check;
-                check.idForm = query.fieldText(QStringLiteral("ID_Form"));
-                check.idSection = query.fieldText(QStringLiteral("ID_Section"));
-                check.idRule = query.fieldText(QStringLiteral("ID_Rule"));
-                check.idCheck = query.fieldText(QStringLiteral("ID_Check"));
+                if (m_recordPositions) {
+                    check.idForm = query.fieldText(QStringLiteral("ID_Form"));
+                    check.idSection = query.fieldText(QStringLiteral("ID_Section"));
+                    check.idRule = query.fieldText(QStringLiteral("ID_Rule"));
+                    check.idCheck = query.fieldText(QStringLiteral("ID_Check"));
+                }
                 check.name = query.fieldText(QStringLiteral("Name"));
                 file.writeLine(check.name);
                 block.failedChecks.push_back(std::move(check));

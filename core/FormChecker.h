@@ -44,6 +44,10 @@ public:
     const RegionalSettings &regionalSettings() const { return m_settings; }
     // The local date and time; QDateTime::currentDateTime unless a test fixes it.
     void setClock(Clock clock) { m_clock = std::move(clock); }
+    // Whether the returned block carries each failed check's ID_Form .. ID_Check (on by
+    // default). The report itself needs only the names; turning this off spares reading four
+    // fields per failed check when nobody looks at them.
+    void setRecordCheckPositions(bool on) { m_recordPositions = on; }
 
     // Points the source at the workbook and opens it; never throws.
     bool ConnectToForm(const QString &path);
@@ -63,6 +67,7 @@ private:
     QString m_reportPath;
     RegionalSettings m_settings;
     Clock m_clock;
+    bool m_recordPositions = true;
 };
 
 } // namespace zort

@@ -209,8 +209,16 @@ TEST_F(FormCheckerTest, RecognisedFormListsItsFailedChecksInOrder)
     EXPECT_EQ(block.formNameCaption, QStringLiteral("Форма № 1-ТЕСТ"));
     // What the block says of itself is what was written.
     EXPECT_EQ(block.lines(), expected);
+    EXPECT_EQ(m_clockReadings, 2); // the start and the finish, read separately
+
+    // Without the positions the report is the same and the block keeps only the names.
+    m_checker->setRecordCheckPositions(false);
+    const ReportBlock names = check(*m_checker, path);
+    EXPECT_EQ(reportLines(reportPath()).mid(2, 6), expected.mid(2, 6));
+    ASSERT_EQ(names.failedChecks.size(), 4u);
+    EXPECT_EQ(names.failedChecks[0].name, QStringLiteral("Проверка 1"));
+    EXPECT_TRUE(names.failedChecks[0].idCheck.isEmpty());
     EXPECT_FALSE(m_checker->source().qwData().Active());
-    EXPECT_EQ(m_clockReadings, 2);
 }
 
 TEST_F(FormCheckerTest, CleanFormAndUnknownFormBlocks)
