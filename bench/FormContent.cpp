@@ -109,4 +109,15 @@ FormShape largeForm()
     return {.checks = 60000, .failingShare = 0.05, .seed = 3, .code = "0606024", .dataRows = 14000};
 }
 
+FormShape batchForm(unsigned index)
+{
+    FormShape shape;
+    shape.seed = 1000 + index;
+    shape.checks = 50 + (index * 7919) % 451;
+    shape.failingShare = index % 10 == 0 ? 0.0 : 0.05;
+    shape.code = index % 25 == 7 ? "0609999" : "0606024";
+    shape.dataRows = shape.checks / 4;
+    return shape;
+}
+
 } // namespace zort::bench

@@ -56,4 +56,9 @@ FormShape smallForm();
 FormShape mediumForm();
 FormShape largeForm();
 
+// The forms of a batch as a month's incoming forms vary: 50 to 500 checks, a few clean ones
+// and a few of a form code the checker does not accept.
+constexpr unsigned batchSize = 200;
+FormShape batchForm(unsigned index);
+
 } // namespace zort::bench

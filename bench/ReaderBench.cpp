@@ -7,6 +7,7 @@
 #include "xls/Workbook.h"
 
 #include <benchmark/benchmark.h>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -39,14 +40,8 @@ struct Sample
     }
 };
 
-// The benchmark library calls each benchmark several times; a form is generated only once.
-const Sample &sampleFor(const std::string &label, const FormShape &shape)
+void generate(Sample &sample, const std::string &label, const FormShape &shape)
 {
-    static std::map<std::string, Sample> samples;
-    const auto [it, added] = samples.try_emplace(label);
-    Sample &sample = it->second;
-    if (!added)
-        return sample;
     const auto form = zort::bench::makeFormContent(shape);
     sample.bytes = zort::bench::writeForm(form);
     sample.checks = form.checks.size();
@@ -56,7 +51,27 @@ const Sample &sampleFor(const std::string &label, const FormShape &shape)
     std::ofstream(sample.path, std::ios::binary)
             .write(reinterpret_cast<const char *>(sample.bytes.data()),
                    static_cast<std::streamsize>(sample.bytes.size()));
-    return sample;
+}
+
+// The benchmark library calls each benchmark several times; a form is generated only once.
+const Sample &sampleFor(const std::string &label, const FormShape &shape)
+{
+    static std::map<std::string, Sample> samples;
+    const auto [it, added] = samples.try_emplace(label);
+    if (added)
+        generate(it->second, label, shape);
+    return it->second;
+}
+
+const std::deque<Sample> &batch()
+{
+    static const std::deque<Sample> forms = [] {
+        std::deque<Sample> all(zort::bench::batchSize);
+        for (unsigned i = 0; i < zort::bench::batchSize; ++i)
+            generate(all[i], "batch" + std::to_string(i), zort::bench::batchForm(i));
+        return all;
+    }();
+    return forms;
 }
 
 struct Tables
@@ -137,8 +152,32 @@ void readInMemory(benchmark::State &state, const std::string &label, FormShape s
     state.counters["file_MB"] = static_cast<double>(sample.bytes.size()) / 1e6;
 }
 
+// The batch of the whole-job comparison, form after form: the reader's share of that job.
+void openAndReadBatch(benchmark::State &state)
+{
+    std::size_t bytes = 0;
+    for (const Sample &sample : batch()) {
+        bytes += sample.bytes.size();
+        if (!agrees(readTables(Workbook::open(sample.path.string())), sample)) {
+            state.SkipWithError("the tables read differ from the generated form");
+            return;
+        }
+    }
+    for (auto _ : state) {
+        for (const Sample &sample : batch()) {
+            const auto workbook = Workbook::open(sample.path.string());
+            const auto tables = readTables(workbook);
+            benchmark::DoNotOptimize(tables.checks.rows.data());
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
+    state.counters["forms"] = static_cast<double>(batch().size());
+}
+
 } // namespace
 
+BENCHMARK(openAndReadBatch)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(openAndRead, small, std::string("small"), zort::bench::smallForm())
         ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(openAndRead, medium, std::string("medium"), zort::bench::mediumForm())

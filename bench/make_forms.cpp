@@ -1,5 +1,6 @@
 // Writes the forms of the whole-job benchmark into a folder:
 //   FOLDER/batch/form_000.xls ... form_199.xls  forms of 50 to 500 checks, about 5% failing
+//                                               (a few clean, a few of an unknown form code)
 //   FOLDER/large/form_large.xls                 one form of 60,000 checks, about 17 MB
 #include "FormContent.h"
 #include "FormWriter.h"
@@ -16,19 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using zort::bench::FormShape;
-
-// The batch: sizes and failures vary the way a month's incoming forms do; a few are clean and
-// a few carry a form code the checker does not accept.
-FormShape batchShape(unsigned index)
-{
-    FormShape shape;
-    shape.seed = 1000 + index;
-    shape.checks = 50 + (index * 7919) % 451;
-    shape.failingShare = index % 10 == 0 ? 0.0 : 0.05;
-    shape.code = index % 25 == 7 ? "0609999" : "0606024";
-    shape.dataRows = shape.checks / 4;
-    return shape;
-}
 
 struct Totals
 {
@@ -73,10 +61,10 @@ int main(int argc, char **argv)
         fs::create_directories(folder / "batch");
         fs::create_directories(folder / "large");
         Totals batch;
-        for (unsigned i = 0; i < 200; ++i) {
+        for (unsigned i = 0; i < zort::bench::batchSize; ++i) {
             char name[32];
             std::snprintf(name, sizeof name, "form_%03u.xls", i);
-            write(folder / "batch" / name, batchShape(i), batch);
+            write(folder / "batch" / name, zort::bench::batchForm(i), batch);
         }
         print("batch", batch);
         Totals large;
