@@ -489,8 +489,10 @@ void numberFunction(sqlite3_context *context, int, sqlite3_value **argv)
 {
     switch (sqlite3_value_type(argv[0])) {
     case SQLITE_INTEGER:
+        sqlite3_result_int64(context, sqlite3_value_int64(argv[0]));
+        return;
     case SQLITE_FLOAT:
-        sqlite3_result_value(context, argv[0]);
+        sqlite3_result_double(context, sqlite3_value_double(argv[0]));
         return;
     case SQLITE_TEXT:
         if (const auto number = valueOf(argv[0]).toNumber()) {

@@ -472,6 +472,40 @@ TEST_F(SqliteSource, HeadersThatDoNotNameAColumnUniquely)
               QStringLiteral("abcd"));
 }
 
+TEST_F(SqliteSource, HeadersWithQuotesAndBracketsAreNamesLikeAnyOther)
+{
+    tables["Odd"] = xls::Table {{"a\"b", "x) ; drop", "[c]"}, {{text("1"), text("2"), text("3")}}};
+    connect();
+    Query &q = run(QStringLiteral("Select \"a\"\"b\", [x) ; drop], \"[c]\" from Odd"));
+    EXPECT_EQ(q.fieldText(0) + q.fieldText(1) + q.fieldText(2), QStringLiteral("123"));
+}
+
+// Damaged statements (a character dropped, an operator or a parenthesis slipped in) either run
+// or raise DataSourceError: never anything else.
+TEST_F(SqliteSource, DamagedStatementsRunOrRaise)
+{
+    connect();
+    int ran = 0;
+    int raised = 0;
+    for (const QString &statement : {kIdentification, kCaptions, kFailedChecks}) {
+        for (qsizetype i = 0; i <= statement.size(); ++i) {
+            for (const QString &damaged :
+                 {QString(statement).remove(i, 1), QString(statement).insert(i, QLatin1Char('&')),
+                  QString(statement).insert(i, QLatin1Char('(')),
+                  QString(statement).insert(i, QLatin1Char('\''))}) {
+                try {
+                    run(damaged);
+                    ++ran;
+                } catch (const DataSourceError &) {
+                    ++raised;
+                }
+            }
+        }
+    }
+    EXPECT_GT(ran, 0);
+    EXPECT_GT(raised, 0);
+}
+
 // The large form: 60,000 checks, every hundredth failed.
 TEST_F(SqliteSource, LargeFormIsQuick)
 {
