@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 using namespace zort;
 
@@ -28,6 +29,11 @@ struct TimeCase
     QTime time;
     const char16_t *expected;
 };
+
+void PrintTo(const TimeCase &c, std::ostream *os)
+{
+    *os << QString::fromUtf16(c.expected).toStdString();
+}
 
 class TimeFormat : public testing::TestWithParam<TimeCase>
 {
@@ -87,6 +93,11 @@ struct FormatCase
     bool ampmFirst;
     const char16_t *am; // as the settings keep it, from "am"/"pm" given
 };
+
+void PrintTo(const FormatCase &c, std::ostream *os)
+{
+    *os << QString::fromUtf16(c.timeFormat).toStdString();
+}
 
 class TimeFormatAnalysis : public testing::TestWithParam<FormatCase>
 {
