@@ -2,6 +2,7 @@
 
 #include "Platform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -25,6 +26,10 @@ bool isWritableFolder(const QString &folder)
 
 QString userDataFolder()
 {
+    // Without an application name the per-application folder would be the shared one itself.
+    if (QCoreApplication::applicationName().isEmpty())
+        return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                .filePath(QStringLiteral("zort"));
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
