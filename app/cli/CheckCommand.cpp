@@ -87,6 +87,8 @@ int runCheckCommand(const std::vector<DocumentEntry> &entries, const CheckOption
 
     FormChecker checker(std::make_unique<SqliteWorkbookSource>(), reportPath);
     checker.setRegionalSettings(RegionalSettings::fromSystem());
+    // Only the JSON output shows a failed check's position; reading it costs time on big forms.
+    checker.setRecordCheckPositions(options.json);
     CommandLineHost host;
     RunOutcome outcome = RunOutcome::NothingTicked;
     std::optional<QString> failure;
