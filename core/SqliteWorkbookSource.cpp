@@ -5,6 +5,7 @@
 #include "SheetTables.h"
 #include "SqlDialect.h"
 
+#include <QDir>
 #include <QSet>
 
 #include <sqlite3.h>
@@ -100,9 +101,13 @@ public:
                                                    "default driver specified")
                                             .arg(dsn));
         }
-        const QString workbook = parts.value(QStringLiteral("DBQ"));
+        QString workbook = parts.value(QStringLiteral("DBQ"));
         if (workbook.isEmpty())
             throw DataSourceError(QStringLiteral("The connection string names no workbook (DBQ)"));
+        // A relative workbook path lies in the default folder, when there is one.
+        const QString folder = parts.value(QStringLiteral("DefaultDir"));
+        if (QDir::isRelativePath(workbook) && !folder.isEmpty())
+            workbook = QDir(folder).filePath(workbook);
 
         std::unique_ptr<TableProvider> provider = m_opener(workbook);
         if (!provider)

@@ -402,9 +402,13 @@ TEST_F(SqliteSource, ConnectionsNeedTheDataSourceAndAWorkbook)
         EXPECT_FALSE(source.FormConnection().Connected()) << c.connection;
     }
     EXPECT_TRUE(opened.isEmpty());
-    // The name of the data source ignores case.
+    // The name of the data source ignores case; a relative workbook lies in the default folder.
     connect(QStringLiteral("dsn=datavelt;dbq=/forms/f1.xls"));
     EXPECT_TRUE(source.FormConnection().Connected());
+    connect(QStringLiteral("DSN=DataVELT;DBQ=f2.xls;DefaultDir=/forms;"));
+    connect(QStringLiteral("DSN=DataVELT;DBQ={a;b.xls};DefaultDir={/x;y};"));
+    connect(QStringLiteral("DSN=DataVELT;DBQ=f3.xls;DefaultDir=;"));
+    EXPECT_EQ(opened, (QStringList {"/forms/f1.xls", "/forms/f2.xls", "/x;y/a;b.xls", "f3.xls"}));
 }
 
 TEST_F(SqliteSource, AWorkbookThatCannotBeOpenedLeavesNoConnection)
