@@ -506,6 +506,58 @@ void numberFunction(sqlite3_context *context, int, sqlite3_value **argv)
     sqlite3_result_null(context);
 }
 
+// "%" stands for any characters, "_" for one; an escape character makes the next one plain.
+bool likeMatches(QStringView pattern, QStringView text, QChar escape)
+{
+    qsizetype p = 0, t = 0, starP = -1, starT = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == QLatin1Char('%') && pattern[p] != escape) {
+            starP = ++p;
+            starT = t;
+            continue;
+        }
+        if (p < pattern.size()) {
+            const bool escaped = !escape.isNull() && pattern[p] == escape && p + 1 < pattern.size();
+            const QChar wanted = escaped ? pattern[p + 1] : pattern[p];
+            if ((!escaped && wanted == QLatin1Char('_')) || wanted == text[t]) {
+                p += escaped ? 2 : 1;
+                ++t;
+                continue;
+            }
+        }
+        if (starP < 0)
+            return false;
+        p = starP; // let the last "%" take one character more
+        t = ++starT;
+    }
+    while (p < pattern.size() && pattern[p] == QLatin1Char('%'))
+        ++p;
+    return p == pattern.size();
+}
+
+// LIKE without regard to case in every script, as the spreadsheet driver's is.
+void likeFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    for (int i = 0; i < argc; ++i) {
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) {
+            sqlite3_result_null(context);
+            return;
+        }
+    }
+    const QString pattern = valueOf(argv[0]).toText().toCaseFolded();
+    const QString text = valueOf(argv[1]).toText().toCaseFolded();
+    QChar escape;
+    if (argc == 3) {
+        const QString e = valueOf(argv[2]).toText();
+        if (e.size() != 1) {
+            sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
+            return;
+        }
+        escape = e.at(0).toCaseFolded();
+    }
+    sqlite3_result_int(context, likeMatches(pattern, text, escape) ? 1 : 0);
+}
+
 bool isAscii(const char *text, int size)
 {
     for (int i = 0; i < size; ++i) {
@@ -542,6 +594,11 @@ void registerDialect(sqlite3 *db)
     if (rc == SQLITE_OK)
         rc = sqlite3_create_function_v2(db, "zort_num", 1, flags, nullptr, numberFunction, nullptr,
                                         nullptr, nullptr);
+    for (int args : {2, 3}) {
+        if (rc == SQLITE_OK)
+            rc = sqlite3_create_function_v2(db, "like", args, flags, nullptr, likeFunction, nullptr,
+                                            nullptr, nullptr);
+    }
     if (rc == SQLITE_OK)
         rc = sqlite3_create_collation_v2(db, "zort_nocase", SQLITE_UTF8, nullptr, noCaseCollation,
                                          nullptr);

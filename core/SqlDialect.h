@@ -65,7 +65,8 @@ int compareTextNoCase(QStringView left, QStringView right);
 QString translateStatement(const QString &statement);
 
 // Registers on a database what translated statements call: zort_concat, zort_num and the
-// collation zort_nocase (also the collation of every workbook table's columns).
+// collation zort_nocase (also the collation of every workbook table's columns); LIKE is
+// replaced by one that ignores case in every script.
 void registerDialect(sqlite3 *db);
 
 } // namespace zort

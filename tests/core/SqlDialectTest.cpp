@@ -264,4 +264,18 @@ TEST_F(Dialect, ComparesTextsWithoutRegardToCase)
     EXPECT_EQ(rows("select id from t where a = 'ab'"), QStringList {});
 }
 
+TEST_F(Dialect, LikeIgnoresCaseInEveryScript)
+{
+    EXPECT_EQ(rows("select id from t where a like 'КО%'"), QStringList {"1"});
+    EXPECT_EQ(rows("select id from t where b like '%О_М%'"), QStringList {"1"});
+    EXPECT_EQ(rows("select id from t where a like 'A_C'"), QStringList {"7"});
+    EXPECT_EQ(rows("select id from t where a like '%b'"), QStringList {});
+    EXPECT_EQ(rows("select id from t where a like '%' order by id"),
+              (QStringList {"1", "3", "5", "6", "7", "8"}));
+    exec("insert into t values (9, '50%', 'a_b')");
+    EXPECT_EQ(rows("select id from t where a like '%!%' escape '!'"), QStringList {"9"});
+    EXPECT_EQ(rows("select id from t where b like 'a!_b' escape '!'"), QStringList {"9"});
+    EXPECT_EQ(rows("select id from t where b like 'a!_' escape '!'"), QStringList {});
+}
+
 } // namespace
