@@ -1,6 +1,7 @@
 // zort: the window for checking reporting-form workbooks.
 #include "Images.h"
 #include "MainWindowServices.h"
+#include "QtTranslations.h"
 #include "un_Main.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     // Qt would append a display name to every window title, so none is set.
     QApplication::setApplicationName(QStringLiteral("zort"));
     QApplication::setWindowIcon(zort::programIcon());
+    zort::installRussianQtTexts(application);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.zort.Zort"));
 
     zort::TfrmMain frmMain(zort::defaultServices());

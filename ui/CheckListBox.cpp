@@ -6,10 +6,13 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyledItemDelegate>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace zort {
 
@@ -34,11 +37,35 @@ private:
     CheckListBox *m_list;
 };
 
+// Rows are one text line high: the tick box shrinks to fit inside one, so that the boxes of
+// neighbouring rows do not run into each other.
+class RowStyle : public QProxyStyle
+{
+public:
+    explicit RowStyle(CheckListBox *list)
+        : m_list(list)
+    { }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption *option,
+                    const QWidget *widget) const override
+    {
+        if (widget == m_list && (metric == PM_IndicatorWidth || metric == PM_IndicatorHeight))
+            return std::max(9, m_list->rowHeight() - 2);
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+private:
+    CheckListBox *m_list;
+};
+
 } // namespace
 
 CheckListBox::CheckListBox(QWidget *parent)
     : QListView(parent)
 {
+    auto *rowStyle = new RowStyle(this);
+    rowStyle->setParent(this);
+    setStyle(rowStyle);
     setItemDelegate(new RowDelegate(this));
     setTextElideMode(Qt::ElideNone);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);

@@ -2,6 +2,7 @@
 
 #include "UiTexts.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace zort {
@@ -17,6 +18,7 @@ void showErrorDisplay(QWidget *parent, const QString &message)
 {
     QMessageBox box(QMessageBox::Critical, ui_text::applicationTitle(), errorDisplayText(message),
                     QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(ui_text::okButton());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

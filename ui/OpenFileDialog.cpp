@@ -34,8 +34,8 @@ OpenFileDialog::OpenFileDialog(QWidget *parent)
     // A line edit holds 32767 characters unless told otherwise; a long selection would be cut.
     if (auto *edit = findChild<QLineEdit *>(fileNameEditName))
         edit->setMaxLength(std::numeric_limits<int>::max());
+    // No caption is set: the dialog keeps the title Qt gives an open dialog.
     setNameFilters(nameFilterList());
-    setWindowTitle(QString());
 }
 
 QStringList OpenFileDialog::nameFilterList()

@@ -3,6 +3,7 @@
 #include "ErrorDisplay.h"
 #include "UiTexts.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -10,12 +11,23 @@ namespace zort {
 
 namespace {
 
+void nameButtons(QMessageBox &box)
+{
+    if (QAbstractButton *yes = box.button(QMessageBox::Yes))
+        yes->setText(ui_text::yesButton());
+    if (QAbstractButton *no = box.button(QMessageBox::No))
+        no->setText(ui_text::noButton());
+    if (QAbstractButton *ok = box.button(QMessageBox::Ok))
+        ok->setText(ui_text::okButton());
+}
+
 int runBox(QMessageBox::Icon icon, const QString &caption, const QString &text,
            QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
            QWidget *parent)
 {
     QMessageBox box(icon, caption, QtPrompter::displayText(text), buttons, parent);
     box.setTextFormat(Qt::PlainText);
+    nameButtons(box);
     box.setDefaultButton(defaultButton);
     box.setWindowModality(Qt::ApplicationModal);
     return box.exec();

@@ -103,6 +103,21 @@ inline QString manualFileName()
     return QStringLiteral("Руководство пользователя.doc");
 }
 
+// The message boxes' buttons read the same whatever language the desktop speaks: the questions
+// name them.
+inline QString yesButton()
+{
+    return QStringLiteral("Да");
+}
+inline QString noButton()
+{
+    return QStringLiteral("Нет");
+}
+inline QString okButton()
+{
+    return QStringLiteral("OK");
+}
+
 inline QString unknownError()
 {
     return QStringLiteral("Неизвестная ошибка");

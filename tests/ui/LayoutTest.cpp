@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -162,6 +163,8 @@ private slots:
         QCOMPARE(list->visualRect(m_window->documents().index(0)).height(), 13);
         QCOMPARE(list->visualRect(m_window->documents().index(1)).top(),
                  list->visualRect(m_window->documents().index(0)).top() + 13);
+        // The tick box fits inside its row: boxes of neighbouring rows stay apart.
+        QVERIFY(list->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, list) < 13);
         m_window->documents().clear();
     }
 

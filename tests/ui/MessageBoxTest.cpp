@@ -26,6 +26,7 @@ struct SeenBox
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     bool textWraps = false;
+    QStringList buttonTexts; // in the order of the standard buttons
 };
 
 // Once the box is up, records what it shows and hands it to `answer`.
@@ -43,6 +44,11 @@ void whenBoxShows(SeenBox &seen, std::function<void(QMessageBox *)> answer)
         seen.text = box->text();
         seen.icon = box->icon();
         seen.buttons = box->standardButtons();
+        for (QMessageBox::StandardButton which :
+             {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok}) {
+            if (QAbstractButton *button = box->button(which))
+                seen.buttonTexts.append(button->text());
+        }
         if (QAbstractButton *defaultButton = box->defaultButton())
             seen.defaultButton = box->standardButton(defaultButton);
         for (QLabel *label : box->findChildren<QLabel *>()) {
@@ -91,6 +97,7 @@ private slots:
         QCOMPARE(seen.icon, QMessageBox::Question);
         QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(seen.defaultButton, QMessageBox::Yes);
+        QCOMPARE(seen.buttonTexts, (QStringList {"Да", "Нет"}));
         // Line feed then carriage return: two lines, no stray character.
         QCOMPARE(seen.text, QStringLiteral("Удалить?\nДля удаления нажмите кнопку Да"));
     }
@@ -116,6 +123,7 @@ private slots:
         QCOMPARE(seen.icon, QMessageBox::Question);
         QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(seen.text, QStringLiteral("Файлы для удаления не выбраны."));
+        QCOMPARE(seen.buttonTexts, QStringList {"OK"});
     }
 
     void plainMessageClosesWithEnterOrEscape_data()
@@ -137,6 +145,7 @@ private slots:
         QCOMPARE(seen.icon, QMessageBox::NoIcon);
         QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(seen.text, QStringLiteral("Выберите документ для проверки."));
+        QCOMPARE(seen.buttonTexts, QStringList {"OK"});
     }
 
     void plainMessageWrapsLongText()
@@ -168,6 +177,7 @@ private slots:
         QCOMPARE(seen.icon, QMessageBox::Critical);
         QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(seen.text, QStringLiteral("File access denied."));
+        QCOMPARE(seen.buttonTexts, QStringList {"OK"});
     }
 
     void errorTextFullStop_data()
