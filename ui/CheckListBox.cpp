@@ -96,9 +96,35 @@ int CheckListBox::textOffset() const
     return indicator + 2 * margin;
 }
 
+bool CheckListBox::onTickBox(const QModelIndex &index, const QPoint &position) const
+{
+    const QRect row = visualRect(index);
+    return index.isValid() && position.x() >= row.left()
+           && position.x() < row.left() + textOffset();
+}
+
+void CheckListBox::mousePressEvent(QMouseEvent *event)
+{
+    QListView::mousePressEvent(event);
+    // A press on a tick box is taken by the tick alone; the entry still gets the focus, as it
+    // does when its text is clicked.
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && index != currentIndex() && onTickBox(index, event->position().toPoint()))
+        selectionModel()->setCurrentIndex(index, selectionCommand(index, event));
+}
+
 void CheckListBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const bool secondTickClick = event->button() == Qt::LeftButton
+                                 && onTickBox(index, event->position().toPoint())
+                                 && (model()->flags(index) & Qt::ItemIsUserCheckable);
     QListView::mouseDoubleClickEvent(event);
+    if (secondTickClick) {
+        // The second click of the gesture changes the tick again, like any click on the box.
+        const bool ticked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+        model()->setData(index, ticked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+    }
     if (event->button() == Qt::LeftButton)
         emit listDoubleClicked();
 }

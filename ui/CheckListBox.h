@@ -29,12 +29,15 @@ signals:
     void filesDropped(const QStringList &paths);
 
 protected:
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
+    bool onTickBox(const QModelIndex &index, const QPoint &position) const;
+
     int m_horizontalExtent = 0;
 };
 

@@ -89,6 +89,13 @@ private:
         const QRect rect = entryRect(row);
         return QPoint(rect.left() + m_window->CheckListBox1->textOffset() / 2, rect.center().y());
     }
+    // A double-click as the desktop delivers it: press, release, press, release.
+    void doubleClickAt(const QPoint &inViewport)
+    {
+        QWidget *viewport = m_window->CheckListBox1->viewport();
+        QTest::mouseDClick(m_window->windowHandle(), Qt::LeftButton, {},
+                           viewport->mapTo(m_window.get(), inViewport));
+    }
     QPoint textPoint(int row)
     {
         const QRect rect = entryRect(row);
@@ -460,15 +467,25 @@ private slots:
     void doubleClickOnEntryTextOpensIt()
     {
         fill({"/f/a.xls", "/f/b.xls"});
-        QTest::mouseDClick(m_window->CheckListBox1->viewport(), Qt::LeftButton, {}, textPoint(1));
+        doubleClickAt(textPoint(1));
         QCOMPARE(m_fakes.shell->calls.size(), 1);
         QCOMPARE(m_fakes.shell->calls[0].path, QStringLiteral("/f/b.xls"));
         QCOMPARE(ticks(), (QList<bool> {false, false}));
     }
 
+    void doubleClickOnTickBoxActsAsTwoClicksAndOpens()
+    {
+        fill({"/f/a.xls", "/f/b.xls"});
+        doubleClickAt(tickBoxPoint(0));
+        // Each of the two clicks changes the tick: it ends as it began.
+        QCOMPARE(ticks(), (QList<bool> {false, false}));
+        QCOMPARE(m_fakes.shell->calls.size(), 1);
+        QCOMPARE(m_fakes.shell->calls[0].path, QStringLiteral("/f/a.xls"));
+    }
+
     void doubleClickOnEmptyListDoesNothing()
     {
-        QTest::mouseDClick(m_window->CheckListBox1->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+        doubleClickAt(QPoint(50, 50));
         m_window->CheckListBox1DblClick();
         QVERIFY(m_fakes.shell->calls.isEmpty());
         QVERIFY(m_fakes.prompter->calls.isEmpty());
