@@ -2,77 +2,21 @@
 // share of checking one form. Forms are generated in memory and written to a temporary file,
 // so the file-backed runs include reading the file (from the page cache).
 #include "FormContent.h"
-#include "FormWriter.h"
+#include "FormFiles.h"
 #include "HeapCounter.h"
 #include "xls/Workbook.h"
 
 #include <benchmark/benchmark.h>
-#include <deque>
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 using zort::bench::FormShape;
+using Sample = zort::bench::FormFile;
 using zort::bench::HeapCounter;
 using zort::xls::CellType;
 using zort::xls::Table;
 using zort::xls::Workbook;
-
-// A generated form, in memory and in a temporary file that goes when the program ends.
-struct Sample
-{
-    std::vector<std::byte> bytes;
-    std::filesystem::path path;
-    std::size_t checks = 0;
-    std::size_t failing = 0;
-
-    Sample() = default;
-    Sample(const Sample &) = delete;
-    Sample &operator=(const Sample &) = delete;
-    ~Sample()
-    {
-        if (!path.empty())
-            std::filesystem::remove(path);
-    }
-};
-
-void generate(Sample &sample, const std::string &label, const FormShape &shape)
-{
-    const auto form = zort::bench::makeFormContent(shape);
-    sample.bytes = zort::bench::writeForm(form);
-    sample.checks = form.checks.size();
-    sample.failing = form.failing;
-    sample.path = std::filesystem::temp_directory_path()
-                  / ("zort_reader_bench_" + std::to_string(getpid()) + "_" + label + ".xls");
-    std::ofstream(sample.path, std::ios::binary)
-            .write(reinterpret_cast<const char *>(sample.bytes.data()),
-                   static_cast<std::streamsize>(sample.bytes.size()));
-}
-
-// The benchmark library calls each benchmark several times; a form is generated only once.
-const Sample &sampleFor(const std::string &label, const FormShape &shape)
-{
-    static std::map<std::string, Sample> samples;
-    const auto [it, added] = samples.try_emplace(label);
-    if (added)
-        generate(it->second, label, shape);
-    return it->second;
-}
-
-const std::deque<Sample> &batch()
-{
-    static const std::deque<Sample> forms = [] {
-        std::deque<Sample> all(zort::bench::batchSize);
-        for (unsigned i = 0; i < zort::bench::batchSize; ++i)
-            generate(all[i], "batch" + std::to_string(i), zort::bench::batchForm(i));
-        return all;
-    }();
-    return forms;
-}
 
 struct Tables
 {
@@ -122,7 +66,7 @@ void finish(benchmark::State &state, const Sample &sample)
 // Workbook::open on a file, as the checker does it.
 void openAndRead(benchmark::State &state, const std::string &label, FormShape shape)
 {
-    const Sample &sample = sampleFor(label, shape);
+    const Sample &sample = zort::bench::formFile(label, shape);
     if (!agrees(readTables(Workbook::open(sample.path.string())), sample)) {
         state.SkipWithError("the tables read differ from the generated form");
         return;
@@ -138,7 +82,7 @@ void openAndRead(benchmark::State &state, const std::string &label, FormShape sh
 // Workbook::fromBytes on bytes already in memory; the copy handed over is timed too.
 void readInMemory(benchmark::State &state, const std::string &label, FormShape shape)
 {
-    const Sample &sample = sampleFor(label, shape);
+    const Sample &sample = zort::bench::formFile(label, shape);
     if (!agrees(readTables(Workbook::fromBytes(sample.bytes)), sample)) {
         state.SkipWithError("the tables read differ from the generated form");
         return;
@@ -156,7 +100,7 @@ void readInMemory(benchmark::State &state, const std::string &label, FormShape s
 void openAndReadBatch(benchmark::State &state)
 {
     std::size_t bytes = 0;
-    for (const Sample &sample : batch()) {
+    for (const Sample &sample : zort::bench::batchFiles()) {
         bytes += sample.bytes.size();
         if (!agrees(readTables(Workbook::open(sample.path.string())), sample)) {
             state.SkipWithError("the tables read differ from the generated form");
@@ -164,7 +108,7 @@ void openAndReadBatch(benchmark::State &state)
         }
     }
     for (auto _ : state) {
-        for (const Sample &sample : batch()) {
+        for (const Sample &sample : zort::bench::batchFiles()) {
             const auto workbook = Workbook::open(sample.path.string());
             const auto tables = readTables(workbook);
             benchmark::DoNotOptimize(tables.checks.rows.data());
@@ -172,7 +116,7 @@ void openAndReadBatch(benchmark::State &state)
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
     state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
-    state.counters["forms"] = static_cast<double>(batch().size());
+    state.counters["forms"] = static_cast<double>(zort::bench::batchFiles().size());
 }
 
 } // namespace
