@@ -7,8 +7,10 @@
 #include <QDir>
 #include <QWidget>
 
-#include <shellapi.h>
+#include <string>
 #include <windows.h>
+// shellapi.h builds on the declarations of windows.h.
+#include <shellapi.h>
 #else
 #include <QDesktopServices>
 #include <QUrl>

@@ -504,6 +504,7 @@ private slots:
                       QUrl(QStringLiteral("https://example.org/x.xls")),
                       QUrl::fromLocalFile(m_dir->path())});
         QWidget *viewport = m_window->CheckListBox1->viewport();
+        QVERIFY(viewport->acceptDrops());
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
         QApplication::sendEvent(viewport, &enter);
         QVERIFY(enter.isAccepted());
