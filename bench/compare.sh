@@ -44,7 +44,8 @@ build_release() {
 }
 
 generate() {
-    if [ ! -f "$forms/large/form_large.xls" ]; then
+    # Written again whenever the generator is newer than the forms.
+    if [ "$build/bench/make_forms" -nt "$forms/large/form_large.xls" ]; then
         rm -rf "$forms"
         "$build/bench/make_forms" "$forms"
     fi
