@@ -3,6 +3,7 @@
 #include "UiTexts.h"
 
 #include <QAbstractButton>
+#include <QIcon>
 #include <QMessageBox>
 
 namespace zort {
@@ -18,7 +19,9 @@ void showErrorDisplay(QWidget *parent, const QString &message)
 {
     QMessageBox box(QMessageBox::Critical, ui_text::applicationTitle(), errorDisplayText(message),
                     QMessageBox::Ok, parent);
-    box.button(QMessageBox::Ok)->setText(ui_text::okButton());
+    QAbstractButton *ok = box.button(QMessageBox::Ok);
+    ok->setText(ui_text::okButton());
+    ok->setIcon(QIcon());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

@@ -5,14 +5,18 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 namespace zort {
 
 namespace {
 
+// Plain buttons with the program's own names, as the system's message boxes have.
 void nameButtons(QMessageBox &box)
 {
+    for (QAbstractButton *button : box.buttons())
+        button->setIcon(QIcon());
     if (QAbstractButton *yes = box.button(QMessageBox::Yes))
         yes->setText(ui_text::yesButton());
     if (QAbstractButton *no = box.button(QMessageBox::No))
