@@ -387,6 +387,33 @@ std::optional<std::vector<std::byte>> CompoundFile::readStream(std::string_view 
     return std::nullopt;
 }
 
+std::optional<std::span<const std::byte>> CompoundFile::streamInPlace(std::string_view name) const
+{
+    const std::u16string key = upperCase(fromUtf8(name));
+    for (const Stream &s : m_streams) {
+        if (s.key != key)
+            continue;
+        if (s.size < m_miniCutoff)
+            return std::nullopt;
+        const auto chain = followChain(m_fat, s.start, m_sectorCount, ceilDiv(s.size, m_sectorSize),
+                                       "stream \"" + s.name + "\"");
+        for (std::size_t i = 1; i < chain.size(); ++i) {
+            if (chain[i] != chain[i - 1] + 1)
+                return std::nullopt;
+        }
+        if (chain.empty())
+            return std::nullopt;
+        // As readRegular: no more than the chain holds, and no more than the file holds.
+        const std::size_t begin = m_headerSize + std::size_t {chain.front()} * m_sectorSize;
+        if (begin >= m_file.size())
+            return std::nullopt;
+        const std::uint64_t held =
+                std::min<std::uint64_t>(chain.size() * m_sectorSize, m_file.size() - begin);
+        return m_file.subspan(begin, static_cast<std::size_t>(std::min(s.size, held)));
+    }
+    return std::nullopt;
+}
+
 std::vector<std::string> CompoundFile::streamNames() const
 {
     std::vector<std::string> names;

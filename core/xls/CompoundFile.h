@@ -36,6 +36,11 @@ public:
     // Throws FormatError(Corrupt) when the stream's chain is damaged.
     std::optional<std::vector<std::byte>> readStream(std::string_view name) const;
 
+    // The same stream as a view into the file's bytes, when its sectors follow one another in
+    // the file (most writers store a large stream so): no copy is made. nullopt when the
+    // stream is absent, lies in the mini stream, or is scattered; readStream then copies it.
+    std::optional<std::span<const std::byte>> streamInPlace(std::string_view name) const;
+
     // The root storage's streams, UTF-8, in directory order.
     std::vector<std::string> streamNames() const;
 

@@ -23,6 +23,15 @@ ContinuedReader::ContinuedReader(std::span<const Fragment> fragments, std::uint1
     settle();
 }
 
+ContinuedReader::ContinuedReader(std::span<const Fragment> fragments, std::uint16_t recordType,
+                                 const Mark &start)
+    : m_fragments(fragments)
+    , m_type(recordType)
+    , m_fragment(start.fragment)
+    , m_pos(start.pos)
+    , m_left(start.left)
+{ }
+
 std::size_t ContinuedReader::inFragment() const
 {
     return m_fragment < m_fragments.size() ? m_fragments[m_fragment].data.size() - m_pos : 0;

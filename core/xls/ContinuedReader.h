@@ -26,6 +26,10 @@ public:
     };
 
     ContinuedReader(std::span<const Fragment> fragments, std::uint16_t recordType);
+    // Starts at a place marked earlier over the same fragments, without walking them all:
+    // the shared strings come back to one place per cell.
+    ContinuedReader(std::span<const Fragment> fragments, std::uint16_t recordType,
+                    const Mark &start);
 
     std::uint8_t u8(std::string_view what);
     std::uint16_t u16(std::string_view what);

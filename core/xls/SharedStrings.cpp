@@ -30,15 +30,16 @@ SharedStrings::SharedStrings(std::vector<Fragment> fragments)
     }
 }
 
-std::string SharedStrings::text(std::uint32_t index, const std::string &where) const
+std::string SharedStrings::text(std::uint32_t index, std::uint16_t recordType,
+                                std::size_t recordOffset) const
 {
     if (index >= m_entries.size())
-        throw FormatError(ErrorKind::Corrupt, where + "shared string " + std::to_string(index)
+        throw FormatError(ErrorKind::Corrupt, recordPlace(recordType, recordOffset)
+                                                      + "shared string " + std::to_string(index)
                                                       + " does not exist (the table holds "
                                                       + std::to_string(m_entries.size()) + ")");
     const Entry &entry = m_entries[index];
-    ContinuedReader in(m_fragments, kSstType);
-    in.seek(entry.chars);
+    ContinuedReader in(m_fragments, kSstType, entry.chars);
     std::string text;
     text.reserve(entry.count);
     in.readChars(entry.count, entry.wide, &text);

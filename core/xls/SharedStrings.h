@@ -20,8 +20,9 @@ public:
     explicit SharedStrings(std::vector<Fragment> fragments);
 
     std::size_t size() const { return m_entries.size(); }
-    // Throws Corrupt (naming `where`) for an index past the table.
-    std::string text(std::uint32_t index, const std::string &where) const;
+    // Throws Corrupt, naming the cell's record, for an index past the table. The place is
+    // formatted only then: this runs once per text cell.
+    std::string text(std::uint32_t index, std::uint16_t recordType, std::size_t recordOffset) const;
 
 private:
     struct Entry

@@ -261,8 +261,7 @@ void AreaCollector::cellRecord(const Record &r, RecordReader &reader)
         if (m_globals.version != BiffVersion::Biff8)
             throw FormatError(ErrorKind::Corrupt, "a shared-string cell in a BIFF5 sheet");
         *cell = Cell {CellType::Text, 0,
-                      m_globals.strings.text(in.u32("shared string index"),
-                                             recordPlace(r.type, r.offset))};
+                      m_globals.strings.text(in.u32("shared string index"), r.type, r.offset)};
         break;
     case RecordType::BoolErr: {
         const std::uint8_t value = in.u8("cell value");

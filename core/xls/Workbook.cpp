@@ -74,7 +74,8 @@ std::string areaToA1(const Area &area)
 
 struct Workbook::Impl
 {
-    std::vector<std::byte> stream;
+    std::vector<std::byte> storage; // the stream, or the whole file the stream lies in
+    std::span<const std::byte> stream;
     WorkbookGlobals globals;
     std::vector<std::string> sheetNames;
 };
@@ -89,8 +90,15 @@ Workbook::~Workbook() = default;
 
 Workbook Workbook::fromWorkbookStream(std::vector<std::byte> stream)
 {
+    const std::size_t size = stream.size();
+    return fromStorage(std::move(stream), 0, size);
+}
+
+Workbook Workbook::fromStorage(std::vector<std::byte> storage, std::size_t offset, std::size_t size)
+{
     auto impl = std::make_unique<Impl>();
-    impl->stream = std::move(stream);
+    impl->storage = std::move(storage);
+    impl->stream = std::span<const std::byte>(impl->storage).subspan(offset, size);
     impl->globals = readWorkbookGlobals(impl->stream);
     for (const auto &sheet : impl->globals.sheets)
         impl->sheetNames.push_back(sheet.name);

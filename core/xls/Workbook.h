@@ -76,6 +76,9 @@ public:
 private:
     struct Impl;
     explicit Workbook(std::unique_ptr<Impl> impl);
+    // The workbook stream is storage[offset, offset + size).
+    static Workbook fromStorage(std::vector<std::byte> storage, std::size_t offset,
+                                std::size_t size);
     std::unique_ptr<Impl> m_impl;
 };
 

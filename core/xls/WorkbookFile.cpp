@@ -62,17 +62,27 @@ std::vector<std::byte> readWholeFile(const std::string &path)
 
 Workbook Workbook::fromBytes(std::vector<std::byte> fileBytes)
 {
+    std::optional<std::span<const std::byte>> inPlace;
     std::optional<std::vector<std::byte>> stream;
     try {
         const CompoundFile file = CompoundFile::parse(fileBytes);
         // The version comes from the BOF record, not from the stream's name.
-        stream = file.readStream("Workbook");
-        if (!stream)
-            stream = file.readStream("Book");
+        for (const char *name : {"Workbook", "Book"}) {
+            inPlace = file.streamInPlace(name);
+            if (!inPlace)
+                stream = file.readStream(name);
+            if (inPlace || stream)
+                break;
+        }
     } catch (const FormatError &e) {
         if (e.kind() != ErrorKind::NotAWorkbook || !startsWithBof(fileBytes))
             throw;
         return fromWorkbookStream(std::move(fileBytes));
+    }
+    if (inPlace) {
+        // Most files keep the stream in one run of sectors: it is read where it lies.
+        const auto offset = static_cast<std::size_t>(inPlace->data() - fileBytes.data());
+        return fromStorage(std::move(fileBytes), offset, inPlace->size());
     }
     if (!stream)
         throw FormatError(ErrorKind::NotAWorkbook,
