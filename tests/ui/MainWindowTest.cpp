@@ -253,7 +253,11 @@ private slots:
         fill({"/f/a.xls", "/f/b.xls"});
         m_fakes.prompter->answers = {false};
         m_fakes.chooser->results.push_back({"/f/c.xls"});
+        int entriesWhileDialogShows = -1;
+        m_fakes.chooser->onChoose = [&] { entriesWhileDialogShows = list().rowCount(); };
         m_window->btnChoiceFileClick();
+        // The old entries are gone before the dialog even shows.
+        QCOMPARE(entriesWhileDialogShows, 0);
         QCOMPARE(list().paths(), QStringList {"/f/c.xls"});
         QVERIFY(list().ListFilled());
     }
