@@ -8,10 +8,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev
     libsqlite3-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
-    xvfb xauth fonts-dejavu-core)
+    xvfb xauth fonts-dejavu-core poppler-utils)
 
 install_packages() {
     local missing=()
