@@ -5,6 +5,7 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sqlite3.h>
 
@@ -15,13 +16,14 @@ namespace {
 struct SheetVtab
 {
     sqlite3_vtab base {}; // first, as SQLite expects
-    const xls::Table *table = nullptr;
+    std::size_t index = 0;
     const SheetTables *owner = nullptr;
 };
 
 struct SheetCursor
 {
     sqlite3_vtab_cursor base {};
+    const xls::Table *table = nullptr; // the table bound when the scan started
     std::size_t row = 0;
 };
 
@@ -33,7 +35,7 @@ QString quotedName(const QString &name)
 }
 
 // The columns as SQLite may declare them: unique without regard to case.
-QString declaration(const xls::Table &table)
+QByteArray declarationOf(const xls::Table &table)
 {
     QStringList columns;
     QSet<QString> seen;
@@ -44,7 +46,7 @@ QString declaration(const xls::Table &table)
         seen.insert(name.toCaseFolded());
         columns << quotedName(name) + QStringLiteral(" COLLATE zort_nocase");
     }
-    return QStringLiteral("CREATE TABLE x(%1)").arg(columns.join(QStringLiteral(", ")));
+    return QStringLiteral("CREATE TABLE x(%1)").arg(columns.join(QStringLiteral(", "))).toUtf8();
 }
 
 int connect(sqlite3 *db, void *aux, int argc, const char *const *argv, sqlite3_vtab **vtab,
@@ -58,12 +60,11 @@ int connect(sqlite3 *db, void *aux, int argc, const char *const *argv, sqlite3_v
         *error = sqlite3_mprintf("no workbook table behind %s", argc > 2 ? argv[2] : "?");
         return SQLITE_ERROR;
     }
-    const xls::Table &table = owner->table(index);
-    const int rc = sqlite3_declare_vtab(db, declaration(table).toUtf8().constData());
+    const int rc = sqlite3_declare_vtab(db, owner->declaration(index).constData());
     if (rc != SQLITE_OK)
         return rc;
     auto *sheet = new SheetVtab;
-    sheet->table = &table;
+    sheet->index = index;
     sheet->owner = owner;
     *vtab = &sheet->base;
     return SQLITE_OK;
@@ -72,9 +73,12 @@ int connect(sqlite3 *db, void *aux, int argc, const char *const *argv, sqlite3_v
 int bestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
 {
     const auto *sheet = reinterpret_cast<SheetVtab *>(vtab);
+    sheet->owner->planned(sheet->index);
     // Every statement scans the table: constraints are left to SQLite to test.
-    info->estimatedRows = static_cast<sqlite3_int64>(sheet->table->rows.size());
-    info->estimatedCost = static_cast<double>(sheet->table->rows.size()) + 1;
+    const xls::Table *table = sheet->owner->table(sheet->index);
+    const std::size_t rows = table ? table->rows.size() : 0;
+    info->estimatedRows = static_cast<sqlite3_int64>(rows);
+    info->estimatedCost = static_cast<double>(rows) + 1;
     return SQLITE_OK;
 }
 
@@ -98,7 +102,18 @@ int closeCursor(sqlite3_vtab_cursor *cursor)
 
 int filter(sqlite3_vtab_cursor *cursor, int, const char *, int, sqlite3_value **)
 {
-    reinterpret_cast<SheetCursor *>(cursor)->row = 0;
+    auto *c = reinterpret_cast<SheetCursor *>(cursor);
+    auto *sheet = reinterpret_cast<SheetVtab *>(cursor->pVtab);
+    c->row = 0;
+    c->table = sheet->owner->table(sheet->index);
+    if (!c->table) {
+        // The connection binds every table a statement reads before running it.
+        sqlite3_free(sheet->base.zErrMsg);
+        sheet->base.zErrMsg =
+                sqlite3_mprintf("no workbook table behind %s",
+                                sheet->owner->name(sheet->index).toUtf8().constData());
+        return SQLITE_ERROR;
+    }
     return SQLITE_OK;
 }
 
@@ -111,14 +126,14 @@ int next(sqlite3_vtab_cursor *cursor)
 int eof(sqlite3_vtab_cursor *cursor)
 {
     const auto *c = reinterpret_cast<SheetCursor *>(cursor);
-    return c->row >= reinterpret_cast<SheetVtab *>(cursor->pVtab)->table->rows.size();
+    return !c->table || c->row >= c->table->rows.size();
 }
 
 int column(sqlite3_vtab_cursor *cursor, sqlite3_context *context, int index)
 {
     const auto *c = reinterpret_cast<SheetCursor *>(cursor);
     const auto *sheet = reinterpret_cast<SheetVtab *>(cursor->pVtab);
-    const auto &row = sheet->table->rows[c->row];
+    const auto &row = c->table->rows[c->row];
     if (index < 0 || static_cast<std::size_t>(index) >= row.size()) {
         sqlite3_result_null(context);
         return SQLITE_OK;
@@ -190,21 +205,86 @@ SheetTables::SheetTables(sqlite3 *db, std::shared_ptr<const RegionalSettings> se
 
 SheetTables::~SheetTables() = default;
 
-void SheetTables::add(const QString &name, xls::Table table)
+void SheetTables::planned(std::size_t index) const
 {
-    if (table.columns.empty())
-        throw DataSourceError(QStringLiteral("The table \"%1\" has no columns").arg(name));
-    m_tables.push_back(std::make_unique<xls::Table>(std::move(table)));
+    m_planned.push_back(index);
+}
+
+std::vector<std::size_t> SheetTables::takePlanned()
+{
+    std::vector<std::size_t> planned = std::move(m_planned);
+    m_planned.clear();
+    std::sort(planned.begin(), planned.end());
+    planned.erase(std::unique(planned.begin(), planned.end()), planned.end());
+    return planned;
+}
+
+void SheetTables::create(std::size_t index)
+{
+    Entry &entry = m_entries[index];
     const QString sql = QStringLiteral("CREATE VIRTUAL TABLE %1 USING zort_sheet(%2)")
-                                .arg(quotedName(name))
-                                .arg(m_tables.size() - 1);
+                                .arg(quotedName(entry.name))
+                                .arg(index);
     char *error = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString why = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
         sqlite3_free(error);
-        m_tables.pop_back();
-        throw DataSourceError(QStringLiteral("Could not read the table \"%1\": %2").arg(name, why));
+        throw DataSourceError(
+                QStringLiteral("Could not read the table \"%1\": %2").arg(entry.name, why));
     }
+}
+
+void SheetTables::add(const QString &name, xls::Table table)
+{
+    if (table.columns.empty())
+        throw DataSourceError(QStringLiteral("The table \"%1\" has no columns").arg(name));
+    QByteArray declared = declarationOf(table);
+    m_entries.push_back(
+            {name, std::move(declared), std::make_unique<xls::Table>(std::move(table))});
+    try {
+        create(m_entries.size() - 1);
+    } catch (...) {
+        m_entries.pop_back();
+        throw;
+    }
+}
+
+bool SheetTables::bind(std::size_t index, xls::Table table)
+{
+    Entry &entry = m_entries.at(index);
+    if (table.columns.empty())
+        throw DataSourceError(QStringLiteral("The table \"%1\" has no columns").arg(entry.name));
+    QByteArray declared = declarationOf(table);
+    entry.table = std::make_unique<xls::Table>(std::move(table));
+    if (declared == entry.declaration)
+        return true;
+    // Other columns: the table is declared anew under its name.
+    const QString drop = QStringLiteral("DROP TABLE %1").arg(quotedName(entry.name));
+    char *error = nullptr;
+    if (sqlite3_exec(m_db, drop.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString why = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
+        sqlite3_free(error);
+        entry.table.reset();
+        throw DataSourceError(
+                QStringLiteral("Could not read the table \"%1\": %2").arg(entry.name, why));
+    }
+    entry.declaration = std::move(declared);
+    try {
+        create(index);
+    } catch (...) {
+        // The name is no longer declared; a later statement naming it declares it again.
+        entry.table.reset();
+        entry.name.clear();
+        throw;
+    }
+    return false;
+}
+
+void SheetTables::unbindAll()
+{
+    for (Entry &entry : m_entries)
+        entry.table.reset();
+    m_planned.clear();
 }
 
 } // namespace zort

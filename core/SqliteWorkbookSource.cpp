@@ -6,9 +6,11 @@
 #include "SqlDialect.h"
 
 #include <QDir>
+#include <QHash>
 #include <QSet>
 
 #include <sqlite3.h>
+#include <unordered_map>
 #include <vector>
 
 namespace zort {
@@ -78,7 +80,11 @@ public:
         : m_opener(std::move(opener))
         , m_settings(std::move(settings))
     { }
-    ~SqliteConnection() override { release(); }
+    ~SqliteConnection() override
+    {
+        unbind();
+        tearDown();
+    }
 
     void setConnectionString(const QString &connectionString) override
     {
@@ -113,6 +119,55 @@ public:
         if (!provider)
             throw DataSourceError(
                     QStringLiteral("Could not open the workbook \"%1\"").arg(workbook));
+        if (!m_db)
+            setUp();
+        m_provider = std::move(provider);
+        m_workbook = workbook;
+    }
+
+    void close() override
+    {
+        if (m_provider && onClose)
+            onClose();
+        unbind();
+    }
+
+    bool Connected() const override { return m_provider != nullptr; }
+
+    // Runs one statement of the spreadsheet driver's dialect and reads its whole result.
+    SqliteQueryResult run(const QString &statement)
+    {
+        if (!m_provider)
+            throw DataSourceError(QStringLiteral("The connection is not open"));
+        const QByteArray sql = translated(statement);
+        for (;;) {
+            auto found = m_prepared.find(sql);
+            if (found == m_prepared.end())
+                found = m_prepared.emplace(sql, prepare(statement, sql)).first;
+            if (bindTables(found->second.tables))
+                return step(statement, found->second.statement.get());
+            // A table was declared anew: every prepared statement is prepared again.
+            m_prepared.clear();
+        }
+    }
+
+    std::function<void()> onClose; // the query's result goes with the connection
+
+private:
+    // A prepared statement kept for the next workbook, with the tables it reads.
+    struct Prepared
+    {
+        Statement statement;
+        std::vector<std::size_t> tables;
+    };
+
+    // How many statements are kept prepared; the checking run uses three.
+    static constexpr std::size_t kKeptStatements = 32;
+
+    // The database lives as long as the connection: each workbook's tables are bound to it in
+    // turn, so the engine, the dialect and the statements are set up once.
+    void setUp()
+    {
         sqlite3 *db = nullptr;
         if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr)
             != SQLITE_OK) {
@@ -128,36 +183,74 @@ public:
             registerDialect(db);
             m_tables = std::make_unique<SheetTables>(db, m_settings);
         } catch (...) {
-            release();
+            tearDown();
             throw;
         }
-        m_provider = std::move(provider);
-        m_workbook = workbook;
     }
 
-    void close() override
+    void tearDown()
     {
-        if (m_db && onClose)
-            onClose();
-        release();
+        m_prepared.clear();
+        m_tables.reset(); // before the database: the module refers to it
+        if (m_db)
+            sqlite3_close_v2(m_db);
+        m_db = nullptr;
     }
 
-    bool Connected() const override { return m_db != nullptr; }
-
-    // Runs one statement of the spreadsheet driver's dialect and reads its whole result.
-    SqliteQueryResult run(const QString &statement)
+    // The workbook goes; the database, its declarations and prepared statements stay.
+    void unbind()
     {
-        if (!m_db)
-            throw DataSourceError(QStringLiteral("The connection is not open"));
-        const QByteArray sql = translateStatement(statement).toUtf8();
-        Statement prepared = prepare(statement, sql);
+        if (m_tables)
+            m_tables->unbindAll();
+        m_provider.reset();
+        m_workbook.clear();
+    }
+
+    QByteArray translated(const QString &statement)
+    {
+        const auto found = m_translated.constFind(statement);
+        if (found != m_translated.cend())
+            return *found;
+        QByteArray sql = translateStatement(statement).toUtf8();
+        if (m_translated.size() >= qsizetype(kKeptStatements))
+            m_translated.clear();
+        m_translated.insert(statement, sql);
+        return sql;
+    }
+
+    // Binds every table the statement reads to this workbook's table of that name; false when
+    // one of them had to be declared anew.
+    bool bindTables(const std::vector<std::size_t> &tables)
+    {
+        for (const std::size_t index : tables) {
+            if (m_tables->table(index))
+                continue;
+            const QString name = m_tables->name(index);
+            std::optional<xls::Table> table = m_provider->table(name.toStdString());
+            if (!table)
+                throw DataSourceError(QStringLiteral("The workbook \"%1\" has no table \"%2\"")
+                                              .arg(m_workbook, name));
+            if (!m_tables->bind(index, std::move(*table)))
+                return false;
+        }
+        return true;
+    }
+
+    SqliteQueryResult step(const QString &statement, sqlite3_stmt *prepared)
+    {
+        // The statement is kept: it goes back to its start however the reading ends.
+        struct Rewind
+        {
+            sqlite3_stmt *statement;
+            ~Rewind() { sqlite3_reset(statement); }
+        } rewind {prepared};
 
         SqliteQueryResult result;
-        const int columns = sqlite3_column_count(prepared.get());
+        const int columns = sqlite3_column_count(prepared);
         for (int i = 0; i < columns; ++i)
-            result.columns << QString::fromUtf8(sqlite3_column_name(prepared.get(), i));
+            result.columns << QString::fromUtf8(sqlite3_column_name(prepared, i));
         for (;;) {
-            const int rc = sqlite3_step(prepared.get());
+            const int rc = sqlite3_step(prepared);
             if (rc == SQLITE_DONE)
                 break;
             if (rc != SQLITE_ROW)
@@ -165,24 +258,24 @@ public:
             std::vector<SqlValue> row;
             row.reserve(static_cast<std::size_t>(columns));
             for (int i = 0; i < columns; ++i)
-                row.push_back(columnValue(prepared.get(), i));
+                row.push_back(columnValue(prepared, i));
             result.rows.push_back(std::move(row));
         }
         return result;
     }
 
-    std::function<void()> onClose; // the query's result goes with the connection
-
-private:
     // Prepares the statement, creating each workbook table it names on the way.
-    Statement prepare(const QString &statement, const QByteArray &sql)
+    Prepared prepare(const QString &statement, const QByteArray &sql)
     {
+        if (m_prepared.size() >= kKeptStatements)
+            m_prepared.clear();
+        (void)m_tables->takePlanned();
         QSet<QString> created;
         for (;;) {
             sqlite3_stmt *raw = nullptr;
             const char *tail = nullptr;
-            const int rc = sqlite3_prepare_v2(m_db, sql.constData(), static_cast<int>(sql.size()),
-                                              &raw, &tail);
+            const int rc = sqlite3_prepare_v3(m_db, sql.constData(), static_cast<int>(sql.size()),
+                                              SQLITE_PREPARE_PERSISTENT, &raw, &tail);
             Statement prepared(raw);
             if (rc == SQLITE_OK) {
                 if (!prepared)
@@ -195,7 +288,7 @@ private:
                     throw DataSourceError(
                             QStringLiteral("Only Select statements can be run: \"%1\"")
                                     .arg(statement));
-                return prepared;
+                return {std::move(prepared), m_tables->takePlanned()};
             }
             const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
             const QString noTable = QStringLiteral("no such table: ");
@@ -228,23 +321,15 @@ private:
                 QStringLiteral("Could not run the statement \"%1\": %2").arg(statement, message));
     }
 
-    void release()
-    {
-        m_tables.reset(); // before the database: the module refers to it
-        if (m_db)
-            sqlite3_close_v2(m_db);
-        m_db = nullptr;
-        m_provider.reset();
-        m_workbook.clear();
-    }
-
     WorkbookOpener m_opener;
     std::shared_ptr<const RegionalSettings> m_settings;
     QString m_connectionString;
     sqlite3 *m_db = nullptr;
-    std::unique_ptr<TableProvider> m_provider;
     std::unique_ptr<SheetTables> m_tables;
+    std::unique_ptr<TableProvider> m_provider; // the open workbook
     QString m_workbook;
+    QHash<QString, QByteArray> m_translated;
+    std::unordered_map<QByteArray, Prepared> m_prepared;
 };
 
 // --- the query ---------------------------------------------------------------------------------

@@ -370,6 +370,40 @@ TEST_F(SqliteSource, TablesAreReadOncePerConnection)
     EXPECT_EQ(asked["Data_Adr"], 2);
 }
 
+TEST_F(SqliteSource, EachWorkbookIsReadWithItsOwnTables)
+{
+    connect();
+    EXPECT_EQ(run(kIdentification).fieldText(0), QStringLiteral("0606024"));
+    run(kFailedChecks);
+    EXPECT_EQ(walk(QStringLiteral("Name")).size(), 5);
+
+    // The next workbook: Data_Adr with other columns, no T_Check at all.
+    tables = {{"Data_Adr", xls::Table {{"Val", "ID_Element", "Extra"},
+                                       {{text("0606021"), text("P_OKUD"), num(7)},
+                                        {text("Сведения"), text("P_FormName"), none()}}}}};
+    connect(QStringLiteral("DSN=DataVELT;DBQ=/forms/f2.xls;DefaultDir=/forms;"));
+    EXPECT_EQ(run(kIdentification).fieldText(0), QStringLiteral("0606021"));
+    EXPECT_EQ(run(QStringLiteral("Select Extra from Data_Adr")).fieldText(0), QStringLiteral("7"));
+    Query &q = source.qwData();
+    q.replaceStatement(kFailedChecks);
+    EXPECT_EQ(errorOf([&q] { q.open(); }),
+              QStringLiteral("The workbook \"/forms/f2.xls\" has no table \"T_Check\""));
+    q.replaceStatement(kCaptions);
+    EXPECT_TRUE(errorOf([&q] { q.open(); }).contains(QStringLiteral("no column \"Name\"")));
+
+    // A third workbook like the first: its own rows, not those of either before it.
+    tables = {{"Data_Adr", formDataAdr()}, {"T_Check", formChecks()}};
+    tables["Data_Adr"].rows[0][2] = text("0606026");
+    tables["T_Check"].rows.resize(1);
+    connect(QStringLiteral("DSN=DataVELT;DBQ=/forms/f3.xls;DefaultDir=/forms;"));
+    EXPECT_EQ(run(kIdentification).fieldText(0), QStringLiteral("0606026"));
+    run(kFailedChecks);
+    EXPECT_EQ(walk(QStringLiteral("Name")), (QStringList {"2.1.1"}));
+    run(kCaptions);
+    EXPECT_EQ(walk(QStringLiteral("CaptionInForm")).size(), 4);
+    EXPECT_EQ(asked, (std::map<std::string, int> {{"Data_Adr", 3}, {"T_Check", 3}}));
+}
+
 TEST_F(SqliteSource, ClosingTheConnectionClosesTheQuery)
 {
     connect();
