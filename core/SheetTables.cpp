@@ -144,6 +144,17 @@ int column(sqlite3_vtab_cursor *cursor, sqlite3_context *context, int index)
         sqlite3_result_double(context, cell.number);
         break;
     case xls::CellType::Text:
+        if (cell.sharedString != 0) {
+            // Left in the workbook until a statement reads it.
+            try {
+                const std::string text = c->table->text(cell);
+                sqlite3_result_text(context, text.data(), static_cast<int>(text.size()),
+                                    SQLITE_TRANSIENT);
+            } catch (const std::exception &e) {
+                sqlite3_result_error(context, e.what(), -1);
+            }
+            break;
+        }
         // The table outlives every statement: results are read whole before anything changes.
         sqlite3_result_text(context, cell.text.data(), static_cast<int>(cell.text.size()),
                             SQLITE_STATIC);

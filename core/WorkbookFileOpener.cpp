@@ -32,7 +32,9 @@ public:
             const xls::DefinedName *defined = m_workbook.findName(name);
             if (!defined)
                 return std::nullopt;
-            return m_workbook.readTable(*defined);
+            // Texts are decoded as statements read them: most rows of a form's checks are
+            // never shown.
+            return m_workbook.readTable(*defined, xls::TextReading::OnDemand);
         } catch (const xls::FormatError &error) {
             throw fromFormatError(error, m_path);
         }

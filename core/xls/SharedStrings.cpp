@@ -30,14 +30,33 @@ SharedStrings::SharedStrings(std::vector<Fragment> fragments)
     }
 }
 
+void SharedStrings::outOfRange(std::uint32_t index, std::uint16_t recordType,
+                               std::size_t recordOffset) const
+{
+    throw FormatError(ErrorKind::Corrupt, recordPlace(recordType, recordOffset) + "shared string "
+                                                  + std::to_string(index)
+                                                  + " does not exist (the table holds "
+                                                  + std::to_string(m_entries.size()) + ")");
+}
+
 std::string SharedStrings::text(std::uint32_t index, std::uint16_t recordType,
                                 std::size_t recordOffset) const
 {
+    requireIndex(index, recordType, recordOffset);
+    return decode(index);
+}
+
+std::string SharedStrings::text(std::uint32_t index) const
+{
     if (index >= m_entries.size())
-        throw FormatError(ErrorKind::Corrupt, recordPlace(recordType, recordOffset)
-                                                      + "shared string " + std::to_string(index)
+        throw FormatError(ErrorKind::Corrupt, "shared string " + std::to_string(index)
                                                       + " does not exist (the table holds "
                                                       + std::to_string(m_entries.size()) + ")");
+    return decode(index);
+}
+
+std::string SharedStrings::decode(std::uint32_t index) const
+{
     const Entry &entry = m_entries[index];
     ContinuedReader in(m_fragments, kSstType, entry.chars);
     std::string text;

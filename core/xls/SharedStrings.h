@@ -2,6 +2,7 @@
 
 #include "BiffRecords.h"
 #include "ContinuedReader.h"
+#include "Table.h"
 
 #include <cstdint>
 #include <string>
@@ -12,7 +13,7 @@ namespace zort::xls {
 // The shared-string table (SST and its CONTINUE records). Opening only finds where each
 // string lies; a string is decoded when a cell asks for it, so a large table costs little
 // when the requested areas use few of its strings.
-class SharedStrings
+class SharedStrings : public TextSource
 {
 public:
     SharedStrings() = default;
@@ -23,8 +24,20 @@ public:
     // Throws Corrupt, naming the cell's record, for an index past the table. The place is
     // formatted only then: this runs once per text cell.
     std::string text(std::uint32_t index, std::uint16_t recordType, std::size_t recordOffset) const;
+    // Throws as text() does, without decoding the string.
+    void requireIndex(std::uint32_t index, std::uint16_t recordType, std::size_t recordOffset) const
+    {
+        if (index >= m_entries.size())
+            outOfRange(index, recordType, recordOffset);
+    }
+    // An index checked before, as a cell of a table read on demand holds it.
+    std::string text(std::uint32_t index) const override;
 
 private:
+    [[noreturn]] void outOfRange(std::uint32_t index, std::uint16_t recordType,
+                                 std::size_t recordOffset) const;
+    std::string decode(std::uint32_t index) const;
+
     struct Entry
     {
         ContinuedReader::Mark chars; // where the characters start

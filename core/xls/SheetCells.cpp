@@ -37,11 +37,12 @@ class AreaCollector
 {
 public:
     AreaCollector(std::span<const std::byte> stream, const WorkbookGlobals &globals,
-                  const Area &area, std::size_t cellLimit)
+                  const Area &area, std::size_t cellLimit, bool decodeSharedStrings)
         : m_stream(stream)
         , m_globals(globals)
         , m_area(area)
         , m_limit(cellLimit)
+        , m_decodeSharedStrings(decodeSharedStrings)
     {
         const std::uint16_t lastColumn = std::min(area.lastColumn, kMaxColumn);
         m_width = area.firstColumn > lastColumn ? 1 : lastColumn - area.firstColumn + 1;
@@ -63,6 +64,7 @@ private:
     const WorkbookGlobals &m_globals;
     Area m_area;
     std::size_t m_limit;
+    bool m_decodeSharedStrings;
     std::size_t m_width = 1;
     std::vector<std::vector<Cell>> m_rows;
     bool m_used = false;
@@ -260,9 +262,16 @@ void AreaCollector::cellRecord(const Record &r, RecordReader &reader)
     case RecordType::LabelSst:
         if (m_globals.version != BiffVersion::Biff8)
             throw FormatError(ErrorKind::Corrupt, "a shared-string cell in a BIFF5 sheet");
-        *cell = Cell {CellType::Text, 0,
-                      m_globals.strings.text(in.u32("shared string index"), r.type, r.offset)};
-        break;
+        {
+            const std::uint32_t index = in.u32("shared string index");
+            if (m_decodeSharedStrings) {
+                *cell = Cell {CellType::Text, 0, m_globals.strings.text(index, r.type, r.offset)};
+            } else {
+                m_globals.strings.requireIndex(index, r.type, r.offset);
+                *cell = Cell {CellType::Text, 0, {}, index + 1};
+            }
+            break;
+        }
     case RecordType::BoolErr: {
         const std::uint8_t value = in.u8("cell value");
         const bool isError = in.u8("cell value kind") != 0;
@@ -329,9 +338,10 @@ AreaCells AreaCollector::finish()
 } // namespace
 
 AreaCells readAreaCells(std::span<const std::byte> stream, const WorkbookGlobals &globals,
-                        int sheet, const Area &area, std::size_t cellLimit)
+                        int sheet, const Area &area, std::size_t cellLimit,
+                        bool decodeSharedStrings)
 {
-    AreaCollector collector(stream, globals, area, cellLimit);
+    AreaCollector collector(stream, globals, area, cellLimit, decodeSharedStrings);
     const SheetEntry &entry = globals.sheets.at(static_cast<std::size_t>(sheet));
     collector.read(entry.offset, entry.name);
     return collector.finish();

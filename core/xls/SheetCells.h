@@ -21,7 +21,9 @@ struct AreaCells
 // Reads the sheet substream at globals.sheets[sheet] and keeps only the cells inside `area`,
 // while tracking the sheet's last used row and column. Throws Corrupt for damaged records, and
 // when the clipped area would hold more than `cellLimit` cells.
+// With decodeSharedStrings false, a shared-string cell keeps only its index (Cell::sharedString).
 AreaCells readAreaCells(std::span<const std::byte> stream, const WorkbookGlobals &globals,
-                        int sheet, const Area &area, std::size_t cellLimit);
+                        int sheet, const Area &area, std::size_t cellLimit,
+                        bool decodeSharedStrings);
 
 } // namespace zort::xls

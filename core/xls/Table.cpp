@@ -24,4 +24,11 @@ std::string_view errorText(std::uint8_t code)
     }
 }
 
+std::string Table::text(const Cell &cell) const
+{
+    if (cell.sharedString != 0 && strings)
+        return strings->text(cell.sharedString - 1);
+    return cell.text;
+}
+
 } // namespace zort::xls

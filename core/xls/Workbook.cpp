@@ -80,7 +80,7 @@ struct Workbook::Impl
     std::vector<std::string> sheetNames;
 };
 
-Workbook::Workbook(std::unique_ptr<Impl> impl)
+Workbook::Workbook(std::shared_ptr<Impl> impl)
     : m_impl(std::move(impl))
 { }
 
@@ -96,7 +96,7 @@ Workbook Workbook::fromWorkbookStream(std::vector<std::byte> stream)
 
 Workbook Workbook::fromStorage(std::vector<std::byte> storage, std::size_t offset, std::size_t size)
 {
-    auto impl = std::make_unique<Impl>();
+    auto impl = std::make_shared<Impl>();
     impl->storage = std::move(storage);
     impl->stream = std::span<const std::byte>(impl->storage).subspan(offset, size);
     impl->globals = readWorkbookGlobals(impl->stream);
@@ -134,7 +134,7 @@ const DefinedName *Workbook::findName(std::string_view name) const
     return local;
 }
 
-Table Workbook::readTable(const DefinedName &name) const
+Table Workbook::readTable(const DefinedName &name, TextReading reading) const
 {
     const auto &globals = m_impl->globals;
     if (!name.area || name.sheet < 0
@@ -143,24 +143,33 @@ Table Workbook::readTable(const DefinedName &name) const
                           name.error.empty() ? "The name \"" + name.name + "\" is not a table"
                                              : name.error);
     const std::size_t limit = std::max(kMinCellLimit, m_impl->stream.size());
-    AreaCells cells = readAreaCells(m_impl->stream, globals, name.sheet, *name.area, limit);
+    const bool decode = reading == TextReading::Decode;
+    AreaCells cells = readAreaCells(m_impl->stream, globals, name.sheet, *name.area, limit, decode);
 
     Table table;
+    if (!decode)
+        table.strings = std::shared_ptr<const TextSource>(m_impl, &m_impl->globals.strings);
     table.columns.reserve(cells.width);
-    for (std::size_t c = 0; c < cells.width; ++c)
-        table.columns.push_back(columnName(cells.rows[0][c], c));
+    for (std::size_t c = 0; c < cells.width; ++c) {
+        Cell &header = cells.rows[0][c];
+        if (header.sharedString != 0) {
+            header.text = table.text(header);
+            header.sharedString = 0;
+        }
+        table.columns.push_back(columnName(header, c));
+    }
     table.rows.reserve(cells.rows.size() - 1);
     std::move(cells.rows.begin() + 1, cells.rows.end(), std::back_inserter(table.rows));
     return table;
 }
 
-Table Workbook::readTable(std::string_view name) const
+Table Workbook::readTable(std::string_view name, TextReading reading) const
 {
     const DefinedName *defined = findName(name);
     if (!defined)
         throw FormatError(ErrorKind::NameNotFound,
                           "The workbook has no name \"" + std::string(name) + "\"");
-    return readTable(*defined);
+    return readTable(*defined, reading);
 }
 
 } // namespace zort::xls

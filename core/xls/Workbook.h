@@ -31,6 +31,11 @@ struct Area
 // "A1:C12", "B3" for a single cell, "A:F" for whole columns, "3:5" for whole rows.
 std::string areaToA1(const Area &area);
 
+// How a table's shared-string texts are read: decoded into each cell, or left in the workbook
+// for Table::text to decode when they are asked for (the table then keeps the workbook's data
+// alive, and a large table of texts costs little until its texts are read).
+enum class TextReading { Decode, OnDemand };
+
 struct DefinedName
 {
     std::string name; // UTF-8, as the workbook spells it
@@ -69,17 +74,17 @@ public:
     const DefinedName *findName(std::string_view name) const;
 
     // Throws FormatError: NotATable for a name without an area, Corrupt for damaged cells.
-    Table readTable(const DefinedName &name) const;
+    Table readTable(const DefinedName &name, TextReading reading = TextReading::Decode) const;
     // Throws FormatError NameNotFound when findName finds nothing.
-    Table readTable(std::string_view name) const;
+    Table readTable(std::string_view name, TextReading reading = TextReading::Decode) const;
 
 private:
     struct Impl;
-    explicit Workbook(std::unique_ptr<Impl> impl);
+    explicit Workbook(std::shared_ptr<Impl> impl);
     // The workbook stream is storage[offset, offset + size).
     static Workbook fromStorage(std::vector<std::byte> storage, std::size_t offset,
                                 std::size_t size);
-    std::unique_ptr<Impl> m_impl;
+    std::shared_ptr<Impl> m_impl; // shared with the tables read on demand
 };
 
 } // namespace zort::xls

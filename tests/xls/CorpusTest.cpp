@@ -23,6 +23,8 @@ using zort::xls::Cell;
 using zort::xls::CellType;
 using zort::xls::DefinedName;
 using zort::xls::FormatError;
+using zort::xls::Table;
+using zort::xls::TextReading;
 using zort::xls::Workbook;
 
 namespace {
@@ -290,6 +292,45 @@ protected:
             GTEST_SKIP() << "no corpus at " << kCorpus;
     }
 };
+
+// Texts decoded on demand are the texts decoded at once, in every table of every file.
+TEST_F(Corpus, TextsReadOnDemandAreTheTextsReadAtOnce)
+{
+    std::size_t texts = 0;
+    for (const fs::path &path : corpusFiles()) {
+        const std::string rel = fs::relative(path, kCorpus / "xls").generic_string();
+        std::optional<Workbook> book;
+        try {
+            book.emplace(Workbook::open(path.string()));
+        } catch (const FormatError &) {
+            continue;
+        }
+        for (const auto &name : book->names()) {
+            std::optional<Table> now;
+            try {
+                now = book->readTable(name);
+            } catch (const FormatError &) {
+                EXPECT_THROW((void)book->readTable(name, TextReading::OnDemand), FormatError)
+                        << rel << " " << name.name;
+                continue;
+            }
+            const Table later = book->readTable(name, TextReading::OnDemand);
+            ASSERT_EQ(later.columns, now->columns) << rel << " " << name.name;
+            ASSERT_EQ(later.rows.size(), now->rows.size()) << rel << " " << name.name;
+            for (std::size_t r = 0; r < now->rows.size(); ++r) {
+                for (std::size_t c = 0; c < now->columns.size(); ++c) {
+                    const Cell &a = now->rows[r][c];
+                    const Cell &b = later.rows[r][c];
+                    EXPECT_EQ(b.type, a.type) << rel << " " << name.name << " " << r << "," << c;
+                    EXPECT_EQ(b.number, a.number) << rel << " " << name.name;
+                    EXPECT_EQ(later.text(b), a.text) << rel << " " << name.name;
+                    texts += a.type == CellType::Text;
+                }
+            }
+        }
+    }
+    EXPECT_GT(texts, 0u);
+}
 
 TEST_F(Corpus, EveryFileOpensOrFailsWithAFormatErrorAndAgreesWithTheOracle)
 {

@@ -23,10 +23,25 @@ std::vector<std::string> roundTrip(const std::vector<std::string> &texts, std::s
     for (std::size_t i = 0; i < texts.size(); ++i)
         s.setText(static_cast<std::uint16_t>(i + 1), 0, texts[i]);
     b.addName("All", 0, area(0, 0, static_cast<std::uint32_t>(texts.size()), 0));
-    const Table table = Workbook::fromBytes(b.build()).readTable("All");
+    const std::vector<std::byte> bytes = b.build();
+    const Table table = Workbook::fromBytes(bytes).readTable("All");
+    // Read again with the texts left in the workbook, which is gone before they are decoded.
+    const Table onDemand = Workbook::fromBytes(bytes).readTable("All", TextReading::OnDemand);
+    EXPECT_EQ(onDemand.columns, table.columns);
+    EXPECT_EQ(onDemand.rows.size(), table.rows.size());
     std::vector<std::string> back;
-    for (const auto &row : table.rows)
-        back.push_back(row.at(0).text);
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const Cell &cell = table.rows[r].at(0);
+        back.push_back(cell.text);
+        if (r >= onDemand.rows.size())
+            continue;
+        const Cell &later = onDemand.rows[r].at(0);
+        EXPECT_EQ(later.type, cell.type) << r;
+        EXPECT_EQ(onDemand.text(later), cell.text) << r;
+        // Left undecoded in the cell itself.
+        EXPECT_TRUE(later.text.empty()) << r;
+        EXPECT_EQ(later.sharedString != 0, cell.type == CellType::Text) << r;
+    }
     return back;
 }
 
@@ -117,13 +132,16 @@ TEST(SharedStrings, AnIndexPastTheTableIsCorruptAndSaysWhere)
     s.addRecord(0x00FD, zort::test::RecordBody().u16(1).u16(0).u16(0).u32(7).take());
     b.addName("T", 0, area(0, 0, 1, 0));
     const Workbook book = Workbook::fromBytes(b.build());
-    try {
-        book.readTable("T");
-        FAIL() << "no error";
-    } catch (const FormatError &e) {
-        EXPECT_EQ(e.kind(), ErrorKind::Corrupt);
-        EXPECT_TRUE(std::string(e.what()).starts_with("record 0x00FD at offset ")) << e.what();
-        EXPECT_NE(std::string(e.what()).find("shared string 7"), std::string::npos) << e.what();
+    // Also when the texts are to be decoded on demand: the table is checked as it is read.
+    for (const TextReading reading : {TextReading::Decode, TextReading::OnDemand}) {
+        try {
+            book.readTable(*book.findName("T"), reading);
+            ADD_FAILURE() << "no error";
+        } catch (const FormatError &e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Corrupt);
+            EXPECT_TRUE(std::string(e.what()).starts_with("record 0x00FD at offset ")) << e.what();
+            EXPECT_NE(std::string(e.what()).find("shared string 7"), std::string::npos) << e.what();
+        }
     }
 }
 
