@@ -8,13 +8,6 @@
 
 namespace zort {
 
-QString errorDisplayText(const QString &message)
-{
-    if (message.isEmpty() || message.back() <= QLatin1Char('.'))
-        return message;
-    return message + QLatin1Char('.');
-}
-
 void showErrorDisplay(QWidget *parent, const QString &message)
 {
     QMessageBox box(QMessageBox::Critical, ui_text::applicationTitle(), errorDisplayText(message),

@@ -1,7 +1,7 @@
 #include "CheckCommand.h"
 
 #include "CheckRun.h"
-#include "ErrorText.h"
+#include "ErrorDisplayText.h"
 #include "ExitStatus.h"
 #include "FormChecker.h"
 #include "JsonReport.h"
