@@ -4,6 +4,7 @@
 #include "DumpCommand.h"
 #include "EntryList.h"
 #include "ExitStatus.h"
+#include "HugePages.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -44,6 +45,7 @@ int dump(const QString &file)
 
 int main(int argc, char *argv[])
 {
+    zort::cli::restartWithHugePages(argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zort-check"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZORT_VERSION));
