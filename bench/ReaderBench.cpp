@@ -16,6 +16,7 @@ using Sample = zort::bench::FormFile;
 using zort::bench::HeapCounter;
 using zort::xls::CellType;
 using zort::xls::Table;
+using zort::xls::TextReading;
 using zort::xls::Workbook;
 
 struct Tables
@@ -24,9 +25,11 @@ struct Tables
     Table checks;
 };
 
-Tables readTables(const Workbook &workbook)
+// Decode gives every text of the two tables at once; OnDemand leaves shared-string texts in the
+// workbook until asked for, as the checker's data source reads them.
+Tables readTables(const Workbook &workbook, TextReading reading = TextReading::Decode)
 {
-    return {workbook.readTable("Data_Adr"), workbook.readTable("T_Check")};
+    return {workbook.readTable("Data_Adr", reading), workbook.readTable("T_Check", reading)};
 }
 
 // The tables must hold what was generated, or the timing means nothing.
@@ -42,41 +45,43 @@ bool agrees(const Tables &tables, const Sample &sample)
 
 // Peak heap of one open and read, per byte of the file: the reader should stay within a small
 // multiple of the file's size.
-double heapPerFileByte(const Sample &sample)
+double heapPerFileByte(const Sample &sample, TextReading reading)
 {
     const std::size_t before = HeapCounter::current();
     HeapCounter::resetPeak();
     {
         const auto workbook = Workbook::open(sample.path.string());
-        const auto tables = readTables(workbook);
+        const auto tables = readTables(workbook, reading);
         benchmark::DoNotOptimize(tables.checks.rows.data());
     }
     return static_cast<double>(HeapCounter::peak() - before)
            / static_cast<double>(sample.bytes.size());
 }
 
-void finish(benchmark::State &state, const Sample &sample)
+void finish(benchmark::State &state, const Sample &sample,
+            TextReading reading = TextReading::Decode)
 {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * sample.bytes.size()));
     state.counters["file_MB"] = static_cast<double>(sample.bytes.size()) / 1e6;
     state.counters["checks"] = static_cast<double>(sample.checks);
-    state.counters["heap_per_byte"] = heapPerFileByte(sample);
+    state.counters["heap_per_byte"] = heapPerFileByte(sample, reading);
 }
 
 // Workbook::open on a file, as the checker does it.
-void openAndRead(benchmark::State &state, const std::string &label, FormShape shape)
+void openAndRead(benchmark::State &state, const std::string &label, FormShape shape,
+                 TextReading reading)
 {
     const Sample &sample = zort::bench::formFile(label, shape);
-    if (!agrees(readTables(Workbook::open(sample.path.string())), sample)) {
+    if (!agrees(readTables(Workbook::open(sample.path.string()), reading), sample)) {
         state.SkipWithError("the tables read differ from the generated form");
         return;
     }
     for (auto _ : state) {
         const auto workbook = Workbook::open(sample.path.string());
-        const auto tables = readTables(workbook);
+        const auto tables = readTables(workbook, reading);
         benchmark::DoNotOptimize(tables.checks.rows.data());
     }
-    finish(state, sample);
+    finish(state, sample, reading);
 }
 
 // Workbook::fromBytes on bytes already in memory; the copy handed over is timed too.
@@ -122,11 +127,21 @@ void openAndReadBatch(benchmark::State &state)
 } // namespace
 
 BENCHMARK(openAndReadBatch)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(openAndRead, small, std::string("small"), zort::bench::smallForm())
+BENCHMARK_CAPTURE(openAndRead, small, std::string("small"), zort::bench::smallForm(),
+                  TextReading::Decode)
         ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(openAndRead, medium, std::string("medium"), zort::bench::mediumForm())
+BENCHMARK_CAPTURE(openAndRead, medium, std::string("medium"), zort::bench::mediumForm(),
+                  TextReading::Decode)
         ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(openAndRead, large, std::string("large"), zort::bench::largeForm())
+BENCHMARK_CAPTURE(openAndRead, large, std::string("large"), zort::bench::largeForm(),
+                  TextReading::Decode)
+        ->Unit(benchmark::kMillisecond);
+// The same as the checker reads them: texts decoded only when a statement asks for them.
+BENCHMARK_CAPTURE(openAndRead, smallOnDemand, std::string("small"), zort::bench::smallForm(),
+                  TextReading::OnDemand)
+        ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(openAndRead, largeOnDemand, std::string("large"), zort::bench::largeForm(),
+                  TextReading::OnDemand)
         ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(readInMemory, small, std::string("small"), zort::bench::smallForm())
         ->Unit(benchmark::kMicrosecond);
